@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zanfiro needs to build, run and test.
+# Only what is missing is installed, so a second run costs one dpkg query.
+set -euo pipefail
+
+build=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6svg6 libsqlite3-dev
+       libgtest-dev libgmock-dev libbenchmark-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
+# Real-window checks run the program under an X server of their own.
+test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick)
+
+want=("${build[@]}")
+if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

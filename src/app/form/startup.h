@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/form/form.h"
+
+namespace zanfiro {
+
+// Load of Form1: empties the editor, selects Corona and Modulo 0.4, lists
+// every gear by module and titles the list "Lista Completa".
+void loadStartupList(Form1& form);
+
+}  // namespace zanfiro

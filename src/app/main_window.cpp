@@ -1,0 +1,184 @@
+#include "app/main_window.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "app/event_table.h"
+#include "app/form/control_table.h"
+#include "app/key_press_filter.h"
+#include "app/qt_controls.h"
+#include "app/form/startup.h"
+
+namespace zanfiro {
+
+namespace {
+
+int pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+MainWindow::MainWindow(std::string connectionString) {
+    const WindowDefinition& definition = windowDefinition();
+    setObjectName(qt(definition.name));
+    setWindowTitle(qt(definition.caption));
+    setWindowIcon(QIcon(QStringLiteral(":/zanfiro/gear.png")));
+    // Every control sits at a fixed place, so the window keeps its size.
+    setFixedSize(pixels(definition.clientWidth), pixels(definition.clientHeight));
+
+    createControls();
+    form_ = std::unique_ptr<Form1>(new Form1{
+        *this,
+        *comboBoxes_.at("Combo1"),
+        *listBoxes_.at("List1"),
+        *textBoxes_.at("Text1"),
+        *textBoxes_.at("Text4"),
+        *optionButtons_.at("Option1"),
+        *optionButtons_.at("Option2"),
+        *optionButtons_.at("Option3"),
+        *optionButtons_.at("Option4"),
+        *optionButtons_.at("Option5"),
+        *optionButtons_.at("Option6"),
+        *comboBoxes_.at("Combo2"),
+        *comboBoxes_.at("Combo3"),
+        *labels_.at("Label1"),
+        std::move(connectionString),
+        {},
+        {},
+        {},
+    });
+    setTabOrder();
+    connectEvents();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls() {
+    // Frames first, so every control finds its container. Option buttons
+    // get one exclusive group per container: Qt's own auto-exclusivity
+    // would gather the frame's buttons into the window's group.
+    std::map<std::string_view, QButtonGroup*> optionGroups;
+    const auto table = controlTable();
+    std::vector<const ControlDefinition*> order;
+    for (const auto& c : table) order.push_back(&c);
+    std::ranges::stable_partition(order, [](const ControlDefinition* c) { return c->kind == ControlKind::Frame; });
+
+    for (const ControlDefinition* c : order) {
+        QWidget* parent = c->container == windowDefinition().name ? this : control(c->container);
+        QWidget* widget = nullptr;
+        switch (c->kind) {
+        case ControlKind::Frame:
+            widget = new QGroupBox(qt(c->caption), parent);
+            break;
+        case ControlKind::Label: {
+            auto* label = new QLabel(qt(c->caption), parent);
+            label->setTextFormat(Qt::PlainText);
+            labels_.emplace(c->name, std::make_unique<QtLabel>(label));
+            widget = label;
+            break;
+        }
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(qt(c->caption), parent);
+            button->setAutoDefault(false);  // Enter presses no button
+            button->setDefault(false);
+            widget = button;
+            break;
+        }
+        case ControlKind::OptionButton: {
+            auto* button = new QRadioButton(qt(c->caption), parent);
+            auto*& group = optionGroups[c->container];
+            if (!group) {
+                group = new QButtonGroup(this);
+                group->setExclusive(true);
+            }
+            group->addButton(button);
+            optionButtons_.emplace(c->name, std::make_unique<QtOptionButton>(button));
+            widget = button;
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto* edit = new QLineEdit(qt(c->caption), parent);
+            makeClassicTextBox(edit);
+            textBoxes_.emplace(c->name, std::make_unique<QtTextBox>(edit));
+            widget = edit;
+            break;
+        }
+        case ControlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            makeClassicComboBox(combo);
+            auto wrapper = std::make_unique<QtComboBox>(combo);
+            for (const std::string_view entry : c->entries) wrapper->addItem(std::string(entry));
+            wrapper->setText(std::string(c->caption));
+            comboBoxes_.emplace(c->name, std::move(wrapper));
+            widget = combo;
+            break;
+        }
+        case ControlKind::ListBox: {
+            auto* list = new QListWidget(parent);
+            makeClassicListBox(list);
+            listBoxes_.emplace(c->name, std::make_unique<QtListBox>(list));
+            widget = list;
+            break;
+        }
+        }
+        widget->setObjectName(qt(c->name));
+        widget->setGeometry(pixels(c->left), pixels(c->top), pixels(c->width), pixels(c->height));
+        widget->setVisible(c->visible);
+        widget->setEnabled(c->enabled);
+        controls_.emplace(c->name, widget);
+    }
+}
+
+void MainWindow::setTabOrder() {
+    QWidget* previous = nullptr;
+    for (const auto& c : controlTable()) {  // the table is in tab-index order
+        QWidget* widget = control(c.name);
+        if (widget->focusPolicy() == Qt::NoFocus || !c.visible) continue;
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    control("Combo1")->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::connectEvents() {
+    for (const auto& [name, handler] : clickHandlers()) {
+        const auto run = [this, handler = handler] { guard_.run([this, handler] { handler(*form_); }); };
+        QWidget* widget = control(name);
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            connect(button, &QPushButton::clicked, this, run);
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            // Only an operator's choice of an entry: program writes never
+            // emit activated.
+            connect(combo, &QComboBox::activated, this, run);
+        } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+            connect(list, &QListWidget::itemClicked, this, run);
+        }
+    }
+    for (const auto& [name, handler] : keyPressHandlers()) {
+        QWidget* widget = control(name);
+        // An editable combo's keys arrive at the combo, not at its line edit.
+        new KeyPressFilter(widget, guard_, handler);
+    }
+}
+
+bool MainWindow::load() {
+    return guard_.run([this] { loadStartupList(*form_); });
+}
+
+void MainWindow::unload() { close(); }
+
+QWidget* MainWindow::control(std::string_view name) const {
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+}  // namespace zanfiro

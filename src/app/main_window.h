@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/failure_guard.h"
+#include "app/form/form.h"
+
+namespace zanfiro {
+
+// Form1: the program's one window, built from the control table, with
+// every event of the event table wired through the failure guard.
+class MainWindow final : public QWidget, public Window {
+public:
+    explicit MainWindow(std::string connectionString = std::string(store::kConnectionString));
+    ~MainWindow() override;
+
+    // Runs the window's Load handler; false when it failed.
+    bool load();
+
+    // Closes the window; the program ends when the running handler returns.
+    void unload() override;
+
+    Form1& form() { return *form_; }
+    FailureGuard& guard() { return guard_; }
+
+    // A control by its name, as the control table names it.
+    QWidget* control(std::string_view name) const;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void connectEvents();
+
+    FailureGuard guard_{showFailureAndEndProgram};
+    std::map<std::string, QWidget*, std::less<>> controls_;
+    std::map<std::string, std::unique_ptr<TextBox>, std::less<>> textBoxes_;
+    std::map<std::string, std::unique_ptr<ComboBox>, std::less<>> comboBoxes_;
+    std::map<std::string, std::unique_ptr<ListBox>, std::less<>> listBoxes_;
+    std::map<std::string, std::unique_ptr<Label>, std::less<>> labels_;
+    std::map<std::string, std::unique_ptr<OptionButton>, std::less<>> optionButtons_;
+    std::unique_ptr<Form1> form_;
+};
+
+}  // namespace zanfiro

@@ -1,0 +1,7 @@
+#include "editing/close.h"
+
+namespace zanfiro {
+
+void closeProgram(Form1& form) { form.window.unload(); }
+
+}  // namespace zanfiro

@@ -1,0 +1,32 @@
+#include "editing/delete.h"
+
+#include "app/form/data_access.h"
+#include "editing/id_text.h"
+#include "editing/option_matching.h"
+#include "editing/split_row.h"
+#include "filters/refresh.h"
+
+namespace zanfiro {
+
+void deleteGear(Form1& form) {
+    if (form.Combo1.text().empty()) {
+        form.Label1.setCaption("Selezionare Elemento");
+        return;
+    }
+    form.splitRow = splitAt(form.Combo1.text(), " ");
+    store::Connection& connection = openNewConnection(form);
+    connection.execute("DELETE * FROM Gears WHERE id = " + idText(form.splitRow.at(0)), store::kUnspecified);
+    connection.close();
+    form.Label1.setCaption("Record Eliminato");
+    form.Combo1.clear();
+    form.List1.clear();
+    form.Text1.setText("");
+    form.Text4.setText("");
+    // The options follow the deleted gear, so the refresh lists what is
+    // left of its type and module.
+    matchTypeOption(form);
+    matchModuleOption(form);
+    refreshFilteredList(form);
+}
+
+}  // namespace zanfiro

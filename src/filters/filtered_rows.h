@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "app/form/data_access.h"
+
+namespace zanfiro {
+
+// The filtered row layout: the ID, then "    -    Denti" and the teeth
+// between two tabs, then module, type and quantity after tabs.
+std::string filteredComboRow(const GearRecord& gear);
+std::string filteredBoxRow(const GearRecord& gear);
+inline constexpr RowLayout kFilteredLayout{filteredComboRow, filteredBoxRow};
+
+}  // namespace zanfiro

@@ -1,0 +1,44 @@
+#include "filters/type_module_pairs.h"
+
+#include "app/form/full_list.h"
+#include "filters/filtered_rows.h"
+
+namespace zanfiro {
+
+namespace {
+
+// Corona with Modulo 0.4 is the pair FIND shows in the full-list layout.
+const std::array<TypeModulePair, 4> kCrownGearPairs{{
+    {"SELECT * FROM Gears where M= '0.4' AND T='C' order by d", "Lista Corone Modulo 0.4", &kFullListLayout},
+    {"SELECT * FROM Gears where M= '0.6' AND T='C' order by d", "Lista Corone Modulo 0.6", &kFilteredLayout},
+    {"SELECT * FROM Gears where M= '48' AND T='C' order by d", "Lista Corone Modulo 48", &kFilteredLayout},
+    {"SELECT * FROM Gears where M= '64' AND T='C' order by d", "Lista Corone Modulo 64", &kFilteredLayout},
+}};
+
+const std::array<TypeModulePair, 4> kPinionPairs{{
+    {"SELECT * FROM Gears where M= '0.4' AND T='P' order by d", "Lista Pignioni Modulo 0.4", &kFilteredLayout},
+    {"SELECT * FROM Gears where M= '0.6' AND T='P' order by d", "Lista Pignioni Modulo 0.6", &kFilteredLayout},
+    {"SELECT * FROM Gears where M= '48' AND T='P' order by d", "Lista Pignioni Modulo 48", &kFilteredLayout},
+    {"SELECT * FROM Gears where M= '64' AND T='P' order by d", "Lista Pignioni Modulo 64", &kFilteredLayout},
+}};
+
+}  // namespace
+
+const std::array<TypeModulePair, 4>& crownGearPairs() { return kCrownGearPairs; }
+const std::array<TypeModulePair, 4>& pinionPairs() { return kPinionPairs; }
+
+void forEachSelectedModule(Form1& form, const std::array<TypeModulePair, 4>& pairs,
+                           const std::function<void(const TypeModulePair&)>& fill) {
+    const std::array<OptionButton*, 4> moduleOptions{&form.Option3, &form.Option4, &form.Option5, &form.Option6};
+    for (std::size_t i = 0; i < moduleOptions.size(); ++i) {
+        if (moduleOptions[i]->value()) fill(pairs[i]);
+    }
+}
+
+void fillListsWithPair(Form1& form, const TypeModulePair& pair, const RowLayout& layout) {
+    openRecordset(form, std::string(pair.query));
+    appendEveryGear(form, layout);
+    closeRecordsetAndConnection(form);
+}
+
+}  // namespace zanfiro

@@ -1,0 +1,18 @@
+#include "store/value.h"
+
+#include "store/failure.h"
+
+namespace zanfiro::store {
+
+std::string Value::text() const {
+    if (isNull()) throw Failure(failure::kInvalidUseOfNull, "Invalid use of Null");
+    return textOrEmpty();
+}
+
+std::string Value::textOrEmpty() const {
+    if (const auto* number = std::get_if<std::int64_t>(&data_)) return std::to_string(*number);
+    if (const auto* text = std::get_if<std::string>(&data_)) return *text;
+    return {};
+}
+
+}  // namespace zanfiro::store
