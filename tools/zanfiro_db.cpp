@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "commands:\n"
     "  init [PATH]   create the database with an empty Gears table\n"
     "  demo [PATH]   fill an empty Gears table with a small sample stock\n"
+    "  path          print where the program keeps its database\n"
     "\n"
     "PATH defaults to the program's database, ~/NDB/DB.mdb.\n";
 
@@ -47,6 +48,10 @@ int main(int argc, char* argv[]) {
         return args.empty() ? 2 : 0;
     }
     const std::string& command = args[0];
+    if (command == "path" && args.size() == 1) {
+        std::cout << zanfiro::store::programDatabasePath().string() << "\n";
+        return 0;
+    }
     if ((command != "init" && command != "demo") || args.size() > 2) {
         std::cerr << "zanfiro-db: unknown command or too many arguments\n\n" << kUsage;
         return 2;
