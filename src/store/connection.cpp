@@ -26,12 +26,12 @@ void Connection::execute(const std::string& commandText, int /*options*/) {
 }
 
 void Connection::close() {
-    if (!database_) throw Failure(failure::kNotOpen, "Operation is not allowed when the object is closed.");
+    if (!database_) throw failure::objectClosed();
     database_.reset();
 }
 
 std::shared_ptr<sqlite::Database> Connection::database() const {
-    if (!database_) throw Failure(failure::kNotOpen, "Operation is not allowed when the object is closed.");
+    if (!database_) throw failure::objectClosed();
     return database_;
 }
 

@@ -33,6 +33,9 @@ inline constexpr int kUnknownColumn = 3265;
 inline constexpr int kNotOpen = 3704;
 inline constexpr int kBadConnectionString = 3709;
 inline constexpr int kUnknownDriver = 3706;
+
+// Using a connection or recordset that is not open.
+Failure objectClosed();
 }  // namespace failure
 
 }  // namespace zanfiro::store

@@ -16,8 +16,10 @@ std::string lower(std::string text) {
     return text;
 }
 
-[[noreturn]] void notOpen() {
-    throw Failure(failure::kNotOpen, "Operation is not allowed when the object is closed.");
+[[noreturn]] void noCurrentRecord() {
+    throw Failure(failure::kNoCurrentRecord,
+                  "Either BOF or EOF is True, or the current record has been deleted. "
+                  "Requested operation requires a current record.");
 }
 
 }  // namespace
@@ -40,34 +42,30 @@ void Recordset::open(const std::string& source, const Connection& activeConnecti
 }
 
 bool Recordset::eof() const {
-    if (!statement_) notOpen();
+    if (!statement_) throw failure::objectClosed();
     return atEnd_;
 }
 
 Value Recordset::field(const std::string& name) const {
-    if (!statement_) notOpen();
+    if (!statement_) throw failure::objectClosed();
     const auto found = std::ranges::find(columnNames_, lower(name));
     if (found == columnNames_.end())
         throw Failure(failure::kUnknownColumn,
                       "Item cannot be found in the collection corresponding to the requested name: " + name);
     if (atEnd_)
-        throw Failure(failure::kNoCurrentRecord,
-                      "Either BOF or EOF is True, or the current record has been deleted. "
-                      "Requested operation requires a current record.");
+        noCurrentRecord();
     return statement_->column(static_cast<int>(found - columnNames_.begin()));
 }
 
 void Recordset::moveNext() {
-    if (!statement_) notOpen();
+    if (!statement_) throw failure::objectClosed();
     if (atEnd_)
-        throw Failure(failure::kNoCurrentRecord,
-                      "Either BOF or EOF is True, or the current record has been deleted. "
-                      "Requested operation requires a current record.");
+        noCurrentRecord();
     atEnd_ = !statement_->step();
 }
 
 void Recordset::close() {
-    if (!statement_) notOpen();
+    if (!statement_) throw failure::objectClosed();
     statement_.reset();
     database_.reset();
     columnNames_.clear();
