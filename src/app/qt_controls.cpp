@@ -38,7 +38,11 @@ void QtComboBox::addItem(const std::string& entry) {
     combo_->setEditText(text);
 }
 
-void QtComboBox::clear() { combo_->clear(); }
+void QtComboBox::clear() {
+    // Qt keeps a text that is no current entry (one the program wrote).
+    combo_->clear();
+    combo_->clearEditText();
+}
 
 void QtComboBox::setFocus() { combo_->setFocus(Qt::OtherFocusReason); }
 
