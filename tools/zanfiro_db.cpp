@@ -1,10 +1,13 @@
 // zanfiro-db: the companion tool that creates and maintains the database
-// file of the Zanfiro window program.
+// file of the Zanfiro window program, brings the gears of the old Access
+// database over, and takes the stock out as CSV.
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "access_import.h"
+#include "csv_export.h"
 #include "demo_stock.h"
 #include "store/connection_string.h"
 #include "store/database_file.h"
@@ -13,17 +16,20 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zanfiro-db COMMAND [PATH]\n"
+    "usage: zanfiro-db COMMAND [ARGUMENTS]\n"
     "\n"
     "commands:\n"
-    "  init [PATH]   create the database with an empty Gears table\n"
-    "  demo [PATH]   fill an empty Gears table with a small sample stock\n"
-    "  path          print where the program keeps its database\n"
+    "  init [PATH]                       create the database with an empty Gears table\n"
+    "  demo [PATH]                       fill an empty Gears table with a small sample stock\n"
+    "  import [--replace] OLD.mdb [PATH] copy every gear of an old Access DB.mdb, keeping the IDs;\n"
+    "                                    --replace lets it replace the gears PATH holds\n"
+    "  export [PATH]                     write every gear as CSV to standard output\n"
+    "  path                              print where the program keeps its database\n"
     "\n"
     "PATH defaults to the program's database, ~/NDB/DB.mdb.\n";
 
-std::filesystem::path databasePath(const std::vector<std::string>& args) {
-    if (args.size() > 1) return std::filesystem::absolute(args[1]);
+std::filesystem::path databasePath(const std::vector<std::string>& args, std::size_t at) {
+    if (args.size() > at) return std::filesystem::absolute(args[at]);
     return zanfiro::store::programDatabasePath();
 }
 
@@ -39,28 +45,63 @@ int demo(const std::filesystem::path& path) {
     return 0;
 }
 
+int importAccess(const std::vector<std::string>& args, bool replace) {
+    const auto source = std::filesystem::absolute(args[1]);
+    const auto summary = zanfiro::tools::importAccessGears(source, databasePath(args, 2), replace);
+    zanfiro::tools::printImportSummary(summary, std::cout);
+    return 0;
+}
+
+int exportCsv(const std::filesystem::path& path) {
+    zanfiro::tools::exportGearsCsv(path, std::cout);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "zanfiro-db: cannot write the CSV to standard output\n";
+        return 1;
+    }
+    return 0;
+}
+
+int usageError(const std::string& why) {
+    std::cerr << "zanfiro-db: " << why << "\n\n" << kUsage;
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "-h" || args[0] == "--help") {
         std::cout << kUsage;
         return args.empty() ? 2 : 0;
     }
-    const std::string& command = args[0];
-    if (command == "path" && args.size() == 1) {
-        std::cout << zanfiro::store::programDatabasePath().string() << "\n";
-        return 0;
+    const std::string command = args[0];
+    bool replace = false;
+    if (command == "import") {
+        replace = std::erase(args, std::string("--replace")) > 0;
+        if (args.size() < 2) return usageError("import needs the Access file to read");
     }
-    if ((command != "init" && command != "demo") || args.size() > 2) {
-        std::cerr << "zanfiro-db: unknown command or too many arguments\n\n" << kUsage;
-        return 2;
-    }
+    for (std::size_t i = 1; i < args.size(); ++i)
+        if (args[i].starts_with("-")) return usageError("unknown option " + args[i]);
+    const std::size_t most = command == "path" ? 1 : command == "import" ? 3 : 2;
+    const bool known = command == "path" || command == "init" || command == "demo" || command == "import" ||
+                       command == "export";
+    if (!known) return usageError("unknown command " + command);
+    if (args.size() > most) return usageError("too many arguments for " + command);
     try {
-        const auto path = databasePath(args);
+        if (command == "path") {
+            std::cout << zanfiro::store::programDatabasePath().string() << "\n";
+            return 0;
+        }
+        if (command == "import") return importAccess(args, replace);
+        const auto path = databasePath(args, 1);
+        if (command == "export") return exportCsv(path);
         return command == "init" ? init(path) : demo(path);
     } catch (const zanfiro::store::Failure& failure) {
         std::cerr << "zanfiro-db: " << failure.description() << " (error " << failure.number() << ")\n";
+        return 1;
+    } catch (const std::exception& error) {
+        std::cerr << "zanfiro-db: " << error.what() << "\n";
         return 1;
     }
 }
