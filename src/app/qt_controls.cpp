@@ -61,6 +61,9 @@ void makeClassicComboBox(QComboBox* combo) {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
+    // On losing the focus Qt makes an entry that matches the text current
+    // and emits activated: a text the program wrote would raise a Click.
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     combo->setMaxVisibleItems(16);
     // Measuring every row for a size hint costs seconds with 30,000 rows;
     // the combo's size is fixed anyway.
