@@ -25,6 +25,21 @@ int pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// Each option button keeps its own place in the Tab order. Qt leaves only
+// the last focused button of a group as a Tab stop, so the others get it
+// back whenever one of them takes the focus.
+class OptionButtonWidget final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QRadioButton::focusInEvent(event);
+        if (!group()) return;
+        for (QAbstractButton* button : group()->buttons()) button->setFocusPolicy(Qt::StrongFocus);
+    }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(std::string connectionString) {
@@ -94,7 +109,7 @@ void MainWindow::createControls() {
             break;
         }
         case ControlKind::OptionButton: {
-            auto* button = new QRadioButton(qt(c->caption), parent);
+            auto* button = new OptionButtonWidget(qt(c->caption), parent);
             auto*& group = optionGroups[c->container];
             if (!group) {
                 group = new QButtonGroup(this);
