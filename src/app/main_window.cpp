@@ -75,7 +75,12 @@ MainWindow::MainWindow(std::string connectionString) {
     connectEvents();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The controls go first: while Qt tears a widget down it may still emit
+    // signals, and the handlers they reach use the form, which is about to go.
+    for (QObject* child : children()) child->blockSignals(true);
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 void MainWindow::createControls() {
     // Frames first, so every control finds its container. Option buttons
