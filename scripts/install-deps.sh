@@ -5,8 +5,10 @@ set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6svg6 libsqlite3-dev
        libgtest-dev libgmock-dev libbenchmark-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
-# Real-window checks run the program under an X server of their own.
-test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick)
+# Real-window checks run the program under an X server of their own; jwm
+# draws the close box one of them clicks. desktop-file-validate checks the
+# menu entry, and `file` lets CPack read the programs' library dependencies.
+test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi
