@@ -73,7 +73,9 @@ installed_layout_has_programs_menu_entry_and_icon() {
 window_opens_and_esc_ends_with_status_0() {
   open_window
   [ "${GW}x$GH" = 885x519 ] || fail "the client area is ${GW}x$GH pixels, not 885x519"
-  xprop -id "$MAIN" _NET_WM_ICON | head -1 | grep -q 'Icon (85 x 68)' || fail "the window shows no 85x68 icon"
+  local icon
+  icon=$(xprop -id "$MAIN" _NET_WM_ICON)  # whole: a pipe cut short would fail under pipefail
+  grep -q 'Icon (85 x 68)' <<<"$icon" || fail "the window shows no 85x68 icon"
   step "ESC"
   close_with_esc
   [ ! -s "$ART/zanfiro.err" ] || fail "zanfiro wrote to stderr: $(cat "$ART/zanfiro.err")"
@@ -116,7 +118,7 @@ close_box_ends_with_status_0() {
 picked_gear_gets_new_quantity_and_list_is_refreshed() {
   open_window
   local picked refreshed
-  picked=$(listed "$FULL_LIST" | head -1)
+  picked=$(listed "$FULL_LIST" | sed -n 1p)
   step "pick the first row of the full list, gear $picked"
   choose Combo1 Home
   snap picked
@@ -135,7 +137,7 @@ picked_gear_gets_new_quantity_and_list_is_refreshed() {
   choose Combo1 End
   save_quantity "$(listed "$refreshed" | tail -1)" 31
   choose Combo1 Home
-  save_quantity "$(listed "$refreshed" | head -1)" 9
+  save_quantity "$(listed "$refreshed" | sed -n 1p)" 9
   snap refreshed
   close_with_esc
 }
@@ -174,7 +176,7 @@ find_lists_pinions_of_one_module_by_teeth() {
   save_quantity "$(listed "$(pair 48 P)" | tail -1)" 60
   press FIND
   choose Combo1 Home
-  save_quantity "$(listed "$(pair 48 P)" | head -1)" 50
+  save_quantity "$(listed "$(pair 48 P)" | sed -n 1p)" 50
   snap found-again
   close_with_esc
 }
@@ -237,7 +239,7 @@ letters_typed_into_quantity_are_ignored() {
 database_removed_while_running_ends_with_error_and_records_intact() {
   open_window
   local picked moved="$HOME/moved.mdb"
-  picked=$(listed "$FULL_LIST" | head -1)
+  picked=$(listed "$FULL_LIST" | sed -n 1p)
   step "an update first"
   choose Combo1 Home
   save_quantity "$picked" 44

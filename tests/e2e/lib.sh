@@ -161,7 +161,7 @@ start_zanfiro() {
 # The id of the main window, once it is on the screen, and the position of
 # its client area.
 wait_main_window() {
-  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name "$TITLE_PATTERN" | head -1) ||
+  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name "$TITLE_PATTERN" | sed -n 1p) ||
     fail "no window \"$TITLE\" appeared"
   window_geometry "$MAIN"
   ORIGIN_X=$GX ORIGIN_Y=$GY
