@@ -1,92 +1,36 @@
 #pragma once
 
-// What the operator reads in the window, for the editing and filter suites:
-// the two row layouts written out piece by piece, the list controls and the
-// editor as a whole.
+// What the operator does and sees in the window, for the editing and filter suites.
 
 #include <QRadioButton>
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <gtest/gtest.h>
-#include <ostream>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
+#include "editing/id_text.h"
 #include "editing/split_row.h"
 #include "temp_database.h"
 #include "window_harness.h"
 
 namespace zanfiro::testing {
 
-// A gear with every column in the text form the window shows.
-struct ShownGear {
-    std::int64_t id;
-    std::string D, M, T, QTY;
+using Strings = std::vector<std::string>;
+using Editor = std::array<std::string, 4>;            // Text1, Combo3, Combo2, Text4
+using Options = std::pair<std::string, std::string>;  // the selected type and module options
+using Gear = std::tuple<int, const char*, const char*, int>;  // D, M, T, QTY
+
+// A window on a database file of its own, seeded with IDs from 1 up.
+class WindowTest : public ::testing::Test {
+protected:
+    void seed(const std::vector<Gear>& gears) { for (const auto& [D, M, T, QTY] : gears) db.insert(D, M, T, QTY); }
+    void open(const std::vector<Gear>& gears = {}) { seed(gears); ASSERT_TRUE(ui.start()); }
+    TempDatabase db;
+    WindowHarness ui{db};
 };
 
-inline ShownGear seedGear(TempDatabase& db, std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-    const auto id = db.insert(D, M, T, QTY);
-    return {id, std::to_string(D), std::move(M), std::move(T), std::to_string(QTY)};
-}
+inline Editor editorOf(const WindowHarness& ui) { return {ui.text("Text1"), ui.text("Combo3"), ui.text("Combo2"), ui.text("Text4")}; }
 
-struct Rows {
-    std::vector<std::string> combo, box;
-    bool operator==(const Rows&) const = default;
-};
-
-inline void PrintTo(const Rows& rows, std::ostream* out) {
-    *out << "Combo1 " << ::testing::PrintToString(rows.combo) << "\nList1 " << ::testing::PrintToString(rows.box);
-}
-
-enum class Layout { FullList, Filtered };
-
-inline Rows expectedRows(Layout layout, const std::vector<ShownGear>& gears) {
-    Rows rows;
-    for (const ShownGear& g : gears) {
-        const std::string id = std::to_string(g.id);
-        if (layout == Layout::FullList) {
-            rows.combo.push_back(id + "   -      Denti  " + g.D + "\t         Modulo    " + g.M + "\t      Tipo    " +
-                                 g.T + "\t    QTY   " + g.QTY);
-            rows.box.push_back(id + "   -      Denti  " + g.D + "\t     Modulo  " + g.M + "\tTipo  " + g.T +
-                               "\t   QTY   " + g.QTY);
-        } else {
-            rows.combo.push_back(id + "    -    Denti   \t" + g.D + "\t      Modulo    " + g.M + "\t      Tipo    " +
-                                 g.T + "\t    QTY   " + g.QTY);
-            rows.box.push_back(id + "    -    Denti \t" + g.D + "\t Modulo " + g.M + "\tTipo  " + g.T + "\t   QTY   " +
-                               g.QTY);
-        }
-    }
-    return rows;
-}
-
-inline Rows shownRows(const WindowHarness& ui) { return {ui.comboRows(), ui.listRows()}; }
-
-// The IDs at the heads of Combo1's rows, as the record selection reads them.
-inline std::vector<std::string> rowHeads(const WindowHarness& ui) {
-    std::vector<std::string> heads;
-    for (const std::string& row : ui.comboRows()) heads.push_back(splitAt(row, "  ").at(0));
-    return heads;
-}
-
-inline int rowOf(const WindowHarness& ui, std::int64_t id) {
-    const auto heads = rowHeads(ui);
-    for (std::size_t i = 0; i < heads.size(); ++i)
-        if (heads[i] == std::to_string(id)) return static_cast<int>(i);
-    throw std::runtime_error("no row for ID " + std::to_string(id));
-}
-
-// The operator picks the gear's row from the drop-down of Combo1.
-inline void pick(WindowHarness& ui, std::int64_t id) { ui.choose("Combo1", rowOf(ui, id)); }
-
-// Text1, Combo3, Combo2, Text4: teeth, module, type, quantity.
-using Editor = std::array<std::string, 4>;
-
-inline Editor editorOf(const WindowHarness& ui) {
-    return {ui.text("Text1"), ui.text("Combo3"), ui.text("Combo2"), ui.text("Text4")};
-}
-
-// Texts put in as a paste would, past the keyboard rules.
+// As a paste would put them, past the keyboard rules.
 inline void fillEditor(WindowHarness& ui, const Editor& e) {
     ui.form().Text1.setText(e[0]);
     ui.form().Combo3.setText(e[1]);
@@ -94,15 +38,31 @@ inline void fillEditor(WindowHarness& ui, const Editor& e) {
     ui.form().Text4.setText(e[3]);
 }
 
-inline void selectOptions(WindowHarness& ui, const char* type, const char* module) {
-    ui.option(type)->click();
-    ui.option(module)->click();
+inline Options options(const WindowHarness& ui) { return {ui.selectedType(), ui.selectedModule()}; }
+
+inline void selectOptions(WindowHarness& ui, const std::string& type, const std::string& module) {
+    for (const std::string& option : {type, module}) ui.option(option)->click();
 }
 
-// The selected type option and module option.
-using Options = std::pair<std::string, std::string>;
-inline Options options(const WindowHarness& ui) {
-    return {ui.selectedType(), ui.selectedModule()};
+// The IDs the record selection reads back from the heads of the rows.
+inline Strings ids(const Strings& rows) {
+    Strings heads;
+    for (const std::string& row : rows) heads.push_back(idText(splitAt(row, "  ").at(0)));
+    return heads;
+}
+
+// Label1, the editor, the selected options and the IDs both lists show.
+using Shown = std::tuple<std::string, Editor, Options, Strings>;
+inline Shown shown(const WindowHarness& ui) {
+    EXPECT_EQ(ids(ui.listRows()), ids(ui.comboRows()));
+    return {ui.status(), editorOf(ui), options(ui), ids(ui.comboRows())};
+}
+
+inline void pick(WindowHarness& ui, std::int64_t id) {
+    const Strings rows = ui.comboRows();
+    const auto row = std::ranges::find_if(rows, [&](const std::string& r) { return r.starts_with(std::to_string(id) + " "); });
+    ASSERT_NE(row, rows.end()) << "no row for ID " << id;
+    ui.choose("Combo1", static_cast<int>(row - rows.begin()));
 }
 
 }  // namespace zanfiro::testing
