@@ -1,65 +1,29 @@
-# Helpers for the journeys: an X server of their own, a fresh HOME whose
-# database zanfiro-db made, the installed zanfiro driven by real X input
-# (xdotool), screenshots and checks on the database file (sqlite3).
-#
-# Sourced by journeys.sh and scripts/check-package. Needs ZANFIRO_PREFIX (the
-# installed layout: bin/zanfiro, bin/zanfiro-db) and ARTIFACTS (a folder for
-# screenshots and logs).
-
+# shellcheck shell=bash
+# Helpers for journeys.sh and scripts/check-package: an X server of their own,
+# a fresh HOME, the zanfiro of ZANFIRO_PREFIX driven by real X input, checks on
+# the database file, screenshots and logs in ARTIFACTS.
 set -euo pipefail
 
-readonly TITLE='Zanfiro v1.1'
-readonly TITLE_PATTERN='^Zanfiro v1\.1$'
-readonly IMPORT=/usr/bin/import    # ImageMagick's, not a stand-in earlier on PATH
-readonly CONVERT=/usr/bin/convert
-
-# Where the operator sees each control, in twips, as the window's control
-# table places it: container, Left, Top, Width, Height. Only the controls
-# the journeys touch.
-declare -A CONTROL=(
-  [Combo1]="window 7800 3840 5055 315"
-  [Combo2]="window 7800 2280 2175 315"
-  [Combo3]="window 7800 1800 2175 315"
-  [Text1]="window 7800 1320 2175 375"
-  [Text4]="window 7800 2760 2175 375"
-  [Command1]="window 11640 3000 1095 375"
-  [Command2]="window 11640 1200 1095 375"
-  [Command3]="window 11640 1800 1095 375"
-  [Command4]="window 11640 2400 1095 375"
-  [Command5]="window 12120 7320 975 375"
-  [Command6]="window 7800 6600 1215 375"
-  [Option3]="window 11280 4920 1575 255"
-  [Option4]="window 11280 5400 1695 375"
-  [Option5]="window 11280 6000 1695 375"
-  [Option6]="window 11280 6600 1575 375"
-  [Frame1]="window 7800 4800 1815 1575"
-  [Option1]="Frame1 240 360 1335 375"
-  [Option2]="Frame1 240 1080 1095 255"
-)
-declare -A BUTTON=([LOAD_ALL]=Command1 [SAVE]=Command2 [DELETE]=Command3 [CLEAR]=Command4 [ESC]=Command5
-                   [FIND]=Command6 [Corona]=Option1 [Pignone]=Option2 [Modulo_0.4]=Option3
-                   [Modulo_0.6]=Option4 [Modulo_48]=Option5 [Modulo_64]=Option6)
-
+# Left, Top, Width, Height in twips, as the control table places the controls
+# the journeys touch; Pignone sits inside the frame "Tipo", at the frame's place.
+declare -A AT=(
+  [Text1]="7800 1320 2175 375" [Combo3]="7800 1800 2175 315" [Combo2]="7800 2280 2175 315"
+  [Text4]="7800 2760 2175 375" [Combo1]="7800 3840 5055 315" [FIND]="7800 6600 1215 375"
+  [SAVE]="11640 1200 1095 375" [DELETE]="11640 1800 1095 375" [CLEAR]="11640 2400 1095 375"
+  [ESC]="12120 7320 975 375" [Modulo_48]="11280 6000 1695 375" [Pignone]="7800+240 4800+1080 1095 255")
 OWN_PIDS=()
-APP_PID=
-MAIN=
 SHOTS=0
-STARTED=$EPOCHREALTIME
 E2E_TMP=$(mktemp -d)
+EXPECTED_DB=$E2E_TMP/expected.db  # the table as the steps so far should have left it
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
+fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "-- $*"; }
 
 # Every process a journey started ends with it, newest first, by its PID.
 cleanup() {
   local i
   for ((i = ${#OWN_PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${OWN_PIDS[i]}" 2>/dev/null || true
-    wait "${OWN_PIDS[i]}" 2>/dev/null || true
+    { kill "${OWN_PIDS[i]}" && wait "${OWN_PIDS[i]}"; } 2>/dev/null || true
   done
   rm -rf "$E2E_TMP"
 }
@@ -67,204 +31,113 @@ trap cleanup EXIT
 
 # Runs a command until it succeeds, at most $1 seconds.
 poll() {
-  local tries=$(($1 * 20))
-  shift
-  until "$@"; do
-    ((--tries > 0)) || return 1
-    sleep 0.05
-  done
+  local tries=$(($1 * 20)) && shift
+  until "$@"; do ((--tries > 0)) || return 1; sleep 0.05; done
 }
 
-require_tools() {
-  local tool missing=()
-  for tool in Xvfb jwm xdotool xwininfo xprop sqlite3 desktop-file-validate "$IMPORT" "$CONVERT" "$@"; do
-    command -v "$tool" >/dev/null || missing+=("$tool")
-  done
-  ((${#missing[@]} == 0)) || fail "missing ${missing[*]}: run scripts/install-deps.sh --tests"
-}
-
-# A fresh artifact folder for this journey.
-artifacts() {
-  ART="$ARTIFACTS/$1"
-  rm -rf "$ART"
-  mkdir -p "$ART"
-}
+artifacts() { ART=$ARTIFACTS/$1; rm -rf "$ART"; mkdir -p "$ART"; }
 
 # An X server on a display number it picks itself among the free ones.
 start_display() {
-  local numberFile="$E2E_TMP/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" 2>"$ART/xvfb.log" &
-  OWN_PIDS+=($!)
-  poll 10 grep -q '^[0-9]' "$numberFile" || fail "Xvfb did not start (see $ART/xvfb.log)"
-  export DISPLAY=":$(head -1 "$numberFile")"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_TMP/display" 2>"$ART/xvfb.log" & OWN_PIDS+=($!)
+  poll 10 grep -q '^[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start (see $ART/xvfb.log)"
+  export DISPLAY=":$(head -1 "$E2E_TMP/display")"
 }
 
-# A tiny window manager, for the journeys that need window decorations.
-start_window_manager() {
-  jwm -f "$(dirname "${BASH_SOURCE[0]}")/jwmrc" >"$ART/jwm.log" 2>&1 &
-  OWN_PIDS+=($!)
-  poll 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-    fail "the window manager did not start"
-}
-
-# An operator's account with nothing in it, and no Wayland or toolkit
-# settings from the machine running the tests. The program needs no session
-# bus; the address names none, so that no bus is autolaunched on the test's
-# display (that would outlive the test and write ~/.dbus).
+# An empty account, no settings of the machine running the tests, and a bus
+# address naming none, so that no bus is autolaunched (it would outlive us).
 fresh_home() {
-  export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+  export HOME=$E2E_TMP/home XDG_RUNTIME_DIR=$E2E_TMP/runtime QT_QPA_PLATFORM=xcb
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
-  mkdir -p "$HOME"
-  mkdir -m 700 "$XDG_RUNTIME_DIR"
-  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR QT_STYLE_OVERRIDE \
-        XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
-  export QT_QPA_PLATFORM=xcb
-  DB="$HOME/NDB/DB.mdb"
+  mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG_DATA_HOME \
+        XDG_CACHE_HOME
+  DB=$HOME/NDB/DB.mdb
 }
 
-# The database as the operator makes it, with `zanfiro-db init`, holding the
-# rows given (D|M|T|QTY per line); IDs are assigned in order from 1.
+# The database made by `zanfiro-db init` with the rows of an SQL VALUES list
+# (D, M, T, QTY) in it, IDs from 1.
 make_database() {
   "$ZANFIRO_PREFIX/bin/zanfiro-db" init >/dev/null
-  [ -f "$DB" ] || fail "zanfiro-db init made no $DB"
-  local d m t q sql="BEGIN;"
-  while IFS='|' read -r d m t q; do
-    sql+="INSERT INTO Gears (D, M, T, QTY) VALUES ($d, '$m', '$t', $q);"
-  done <<<"$1"
-  sqlite3 "$DB" "$sql COMMIT;"
-  EXPECTED=$(rows "$DB")
+  sqlite3 "$DB" "INSERT INTO Gears (D, M, T, QTY) VALUES $1"
+  cp "$DB" "$EXPECTED_DB"
 }
 
 rows() { sqlite3 "$1" "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID"; }
 
-# What each step does to the table, applied to EXPECTED, then check_db.
-expect_quantity() { EXPECTED=$(awk -F'|' -v OFS='|' -v id="$1" -v q="$2" '$1 == id { $5 = q } 1' <<<"$EXPECTED"); }
-expect_gone() { EXPECTED=$(awk -F'|' -v id="$1" '$1 != id' <<<"$EXPECTED"); }
-expect_added() { EXPECTED=$(printf '%s\n%s' "$EXPECTED" "$1"); }
-
-# The database file holds exactly EXPECTED. A change the program makes is
-# waited for a few seconds; a step that changes nothing passes at once.
+# The file (the database by default) holds the expected table, within a few seconds.
 check_db() {
   local file=${1:-$DB}
-  if ! poll 5 eval '[ "$(rows "$file")" = "$EXPECTED" ]'; then
-    diff <(echo "$EXPECTED") <(rows "$file") >&2 || true
-    fail "$file does not hold the expected gears (diff: expected < > found)"
-  fi
+  poll 5 eval '[ "$(rows "$file")" = "$(rows "$EXPECTED_DB")" ]' ||
+    fail "$file does not hold the expected gears: $(diff <(rows "$EXPECTED_DB") <(rows "$file"))"
 }
+
+# What a step should do to the table, as SQL on the expected one, then the check.
+expect() { sqlite3 "$EXPECTED_DB" "$1"; check_db; }
 
 start_zanfiro() {
-  "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" &
-  APP_PID=$!
-  OWN_PIDS+=("$APP_PID")
+  "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!)
 }
 
-# The id of the main window, once it is on the screen, and the position of
-# its client area.
+# GX GY GW GH: the main window's client area (xdotool would add the frame to its place).
+geometry() {
+  eval "$(xwininfo -id "$MAIN" | sed -n 's/^ *Absolute upper-left X: */GX=/p; s/^ *Absolute upper-left Y: */GY=/p
+                                          s/^ *Width: */GW=/p; s/^ *Height: */GH=/p')"
+}
+
+# MAIN: the window "Zanfiro v1.1", once it is on the screen.
 wait_main_window() {
-  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name "$TITLE_PATTERN" | sed -n 1p) ||
-    fail "no window \"$TITLE\" appeared"
-  window_geometry "$MAIN"
-  ORIGIN_X=$GX ORIGIN_Y=$GY
+  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zanfiro v1\.1$' | sed -n 1p) ||
+    fail "no window \"Zanfiro v1.1\" appeared"
+  geometry
 }
 
-# GX, GY, GW, GH: a window's client area on the screen. xwininfo, because
-# this xdotool adds the frame to the position under a window manager.
-window_geometry() {
-  local info
-  info=$(xwininfo -id "$1")
-  GX=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-  GY=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
-  GW=$(sed -n 's/^ *Width: *//p' <<<"$info")
-  GH=$(sed -n 's/^ *Height: *//p' <<<"$info")
-}
-
-# Top-level windows of the program on the screen other than the main one:
-# "id override" per line, override "yes" for drop-down lists.
-other_windows() {
-  local id info
-  for id in $(xwininfo -root -children | sed -n "s/^ *\(0x[0-9a-f]*\) \"$TITLE\":.*/\1/p"); do
-    (($(printf '%d' "$id") == ${MAIN:-0})) && continue
-    info=$(xwininfo -id "$id" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    echo "$(printf '%d' "$id") $(sed -n 's/^ *Override Redirect State: *//p' <<<"$info")"
+# The program's other windows on the screen: with override "yes" its
+# drop-down lists, with "no" its message boxes.
+others() {
+  local id
+  for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Zanfiro v1\.1":.*/\1/p'); do
+    if ((id != ${MAIN:-0})) && [[ $(xwininfo -id "$id" 2>&1) == *IsViewable*"Override Redirect State: $1"* ]]; then
+      echo $((id))
+    fi
   done
 }
 
-# The id of the message box that the program shows, once it is there.
-wait_dialog() {
-  poll 10 eval '[ -n "$(other_windows | grep " no$")" ]' || fail "no message box appeared"
-  DIALOG=$(other_windows | awk '$2 == "no" { print $1; exit }')
-  xprop -id "$DIALOG" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG ||
-    fail "window $DIALOG titled \"$TITLE\" is not a dialog"
+# Clicks a control in its middle, or with "arrow" on a combo's drop-down button.
+click() {
+  local l t w h dx
+  read -r l t w h <<<"${AT[$1]:?unknown control $1}"
+  [ "${2:-}" = arrow ] && dx=$((w - 120)) || dx=$((w / 2))
+  xdotool mousemove --sync $((GX + (l + dx) / 15)) $((GY + (t + h / 2) / 15)) click 1
 }
 
-px() { echo $((($1 + 7) / 15)); }
-
-# X, Y: a point on a control on the screen, from its twips. "arrow" is the
-# drop-down button at the right end of a combo box.
-control_point() {
-  local name=$1 where=${2:-centre} container left top width height
-  read -r container left top width height <<<"${CONTROL[$name]:?unknown control $name}"
-  X=$((ORIGIN_X + $(px "$left"))) Y=$((ORIGIN_Y + $(px "$top")))
-  if [ "$container" != window ]; then
-    local cleft ctop
-    read -r _ cleft ctop _ <<<"${CONTROL[$container]}"
-    X=$((X + $(px "$cleft"))) Y=$((Y + $(px "$ctop")))
-  fi
-  Y=$((Y + $(px "$height") / 2))
-  if [ "$where" = arrow ]; then X=$((X + $(px "$width") - 8)); else X=$((X + $(px "$width") / 2)); fi
-}
-
-click_control() {
-  control_point "$@"
-  xdotool mousemove --sync "$X" "$Y" click 1
-}
-
-# Presses a button or an option by its caption (spaces as underscores).
-press() { click_control "${BUTTON[$1]:?unknown caption $1}"; }
-
-# Opens a combo box's drop-down list with its arrow and chooses a row with
-# the keys given (Home, End, Down...), then Return.
+# Opens a combo's drop-down list and picks a row with the keys given (Home,
+# End, Down...), then Return.
 choose() {
-  local combo=$1
-  shift
-  click_control "$combo" arrow
-  poll 5 eval '[ -n "$(other_windows | grep " yes$")" ]' || fail "the drop-down list of $combo did not open"
-  xdotool key "$@" Return
-  poll 5 eval '[ -z "$(other_windows | grep " yes$")" ]' || fail "the drop-down list of $combo stayed open"
+  click "$1" arrow
+  poll 5 eval '[ -n "$(others yes)" ]' || fail "the drop-down list of $1 did not open"
+  xdotool key "${@:2}" Return
+  poll 5 eval '[ -z "$(others yes)" ]' || fail "the drop-down list of $1 stayed open"
 }
 
-# Types into a field after emptying it with keys that type no character
-# (End, Shift+Home) and Backspace, as an operator would.
-retype() {
-  click_control "$1"
-  xdotool key End shift+Home BackSpace
-  [ -z "${2:-}" ] || xdotool type --delay 20 "$2"
-}
+# Empties a field with keys that type no character, as an operator would, and types into it.
+retype() { click "$1"; xdotool key End shift+Home BackSpace type --delay 20 "$2"; }
 
-grab() { "$IMPORT" -window "$1" "ppm:$2"; }
-
-# A screenshot of a window once its picture has stopped changing, saved as
-# NN-name.png among the artifacts.
+# A screenshot of a window (the main one by default) once its picture has
+# stopped changing, saved as NN-name.png among the artifacts.
 snap() {
-  local name=$1 window=${2:-$MAIN} a="$E2E_TMP/a.ppm" b="$E2E_TMP/b.ppm" tries=10
-  grab "$window" "$a"
-  while sleep 0.05 && grab "$window" "$b" && ! cmp -s "$a" "$b" && ((--tries > 0)); do mv "$b" "$a"; done
-  SHOTS=$((SHOTS + 1))
-  "$CONVERT" "$b" "$ART/$(printf '%02d' "$SHOTS")-$name.png"
+  local a=$E2E_TMP/a.ppm b=$E2E_TMP/b.ppm tries=10
+  /usr/bin/import -window "${2:-$MAIN}" "ppm:$a"
+  while sleep 0.05 && /usr/bin/import -window "${2:-$MAIN}" "ppm:$b" && ! cmp -s "$a" "$b" && ((--tries)); do
+    mv "$b" "$a"
+  done
+  ((++SHOTS))
+  /usr/bin/convert "$b" "$ART/$(printf %02d "$SHOTS")-$1.png"
 }
 
-# Waits at most $1 seconds for the program to end; STATUS is its exit status.
+# Waits a few seconds for zanfiro to end and tests its status: wait_exit -eq 0.
 wait_exit() {
-  poll "$1" eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "zanfiro still runs after $1 s"
-  STATUS=0
-  wait "$APP_PID" || STATUS=$?
-}
-
-expect_status() {
-  [ "$STATUS" "$1" "$2" ] || fail "zanfiro ended with status $STATUS (expected $1 $2)"
-}
-
-finish() {
-  awk -v from="$STARTED" -v to="$EPOCHREALTIME" 'BEGIN { printf "passed in %.1f s\n", to - from }'
+  poll 5 eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "zanfiro still runs after 5 s"
+  local status=0 && wait "$APP_PID" || status=$?
+  test "$status" "$1" "$2" || fail "zanfiro ended with status $status (expected $1 $2)"
 }
