@@ -8,18 +8,7 @@
 
 namespace zanfiro::testing {
 
-namespace {
-
-void bindValue(store::sqlite::Statement& statement, int index, const store::Value& value) {
-    if (value.isNull())
-        statement.bindNull(index);
-    else if (value.isNumber())
-        statement.bind(index, static_cast<std::int64_t>(std::stoll(value.text())));
-    else
-        statement.bind(index, value.text());
-}
-
-}  // namespace
+using store::sqlite::Database;
 
 TempDatabase::TempDatabase(Content content) {
     std::string pattern = (std::filesystem::temp_directory_path() / "zanfiro-test-XXXXXX").string();
@@ -38,48 +27,34 @@ std::string TempDatabase::connectionString() const {
     return "driver={Microsoft Access Driver (*.mdb)};dbq=" + path_.string();
 }
 
-std::int64_t TempDatabase::insert(store::Value D, store::Value M, store::Value T, store::Value QTY) {
-    store::sqlite::Database db(path_, store::sqlite::Database::Mode::OpenExisting);
-    store::sqlite::Statement statement(db, "INSERT INTO Gears (D, M, T, QTY) VALUES (?, ?, ?, ?)");
-    bindValue(statement, 1, D);
-    bindValue(statement, 2, M);
-    bindValue(statement, 3, T);
-    bindValue(statement, 4, QTY);
-    statement.step();
+std::int64_t TempDatabase::insertRow(std::optional<std::int64_t> id, const store::Value& D, const store::Value& M,
+                                     const store::Value& T, const store::Value& QTY) {
+    Database db(path_, Database::Mode::OpenExisting);
+    store::sqlite::Statement insert(db, "INSERT INTO Gears (ID, D, M, T, QTY) VALUES (?, ?, ?, ?, ?)");
+    if (id) insert.bind(1, *id);  // unbound stays Null: the engine assigns the ID
+    int column = 2;
+    for (const store::Value* v : {&D, &M, &T, &QTY}) {
+        if (v->isNull())
+            insert.bindNull(column++);
+        else if (v->isNumber())
+            insert.bind(column++, std::int64_t{std::stoll(v->text())});
+        else
+            insert.bind(column++, v->text());
+    }
+    insert.step();
     return db.lastInsertRowId();
 }
 
-std::int64_t TempDatabase::insert(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-    return insert(num(D), txt(std::move(M)), txt(std::move(T)), num(QTY));
-}
-
-void TempDatabase::insertWithId(std::int64_t id, store::Value D, store::Value M, store::Value T, store::Value QTY) {
-    store::sqlite::Database db(path_, store::sqlite::Database::Mode::OpenExisting);
-    store::sqlite::Statement statement(db, "INSERT INTO Gears (ID, D, M, T, QTY) VALUES (?, ?, ?, ?, ?)");
-    statement.bind(1, id);
-    bindValue(statement, 2, D);
-    bindValue(statement, 3, M);
-    bindValue(statement, 4, T);
-    bindValue(statement, 5, QTY);
-    statement.step();
-}
-
-void TempDatabase::execute(std::string_view sql) const {
-    store::sqlite::Database db(path_, store::sqlite::Database::Mode::OpenExisting);
-    db.exec(sql);
-}
+void TempDatabase::execute(std::string_view sql) const { Database(path_, Database::Mode::OpenExisting).exec(sql); }
 
 std::vector<StoredGear> TempDatabase::gears() const {
-    store::sqlite::Database db(path_, store::sqlite::Database::Mode::OpenExisting);
-    store::sqlite::Statement statement(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID");
+    Database db(path_, Database::Mode::OpenExisting);
+    store::sqlite::Statement select(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID");
     std::vector<StoredGear> rows;
-    while (statement.step()) {
-        rows.push_back({std::stoll(statement.column(0).text()), statement.column(1), statement.column(2),
-                        statement.column(3), statement.column(4)});
-    }
+    while (select.step())
+        rows.push_back({std::stoll(select.column(0).text()), select.column(1), select.column(2), select.column(3),
+                        select.column(4)});
     return rows;
 }
-
-std::int64_t TempDatabase::count() const { return static_cast<std::int64_t>(gears().size()); }
 
 }  // namespace zanfiro::testing

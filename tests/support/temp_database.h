@@ -2,12 +2,21 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "printing.h"
+#include "store/failure.h"
 #include "store/value.h"
+
+namespace zanfiro::store {  // readable values in failure messages
+inline void PrintTo(const Value& v, std::ostream* out) {
+    *out << (v.isNull() ? "Null" : v.isNumber() ? v.text() : '"' + v.text() + '"');
+}
+inline void PrintTo(const Failure& f, std::ostream* out) { *out << f.number() << ": " << f.description(); }
+}  // namespace zanfiro::store
 
 namespace zanfiro::testing {
 
@@ -17,18 +26,22 @@ struct StoredGear {
     store::Value D, M, T, QTY;
     bool operator==(const StoredGear&) const = default;
 };
+inline void PrintTo(const StoredGear& g, std::ostream* out) {
+    *out << "{" << g.id;
+    for (const auto* v : {&g.D, &g.M, &g.T, &g.QTY}) *out << ", ", store::PrintTo(*v, out);
+    *out << "}";
+}
 
-// Shorthands for seeding: a number, a text, Null.
 inline store::Value num(std::int64_t n) { return store::Value(n); }
 inline store::Value txt(std::string s) { return store::Value(std::move(s)); }
 inline store::Value null() { return store::Value(); }
 
-// A gear database in a temporary folder of its own, made the way
-// `zanfiro-db init` makes it, and removed with the folder afterwards.
+// A gear database made as `zanfiro-db init` makes it, in a temporary folder
+// removed afterwards. Seeding stores values as given (texts where numbers
+// belong, Null), straight on the file.
 class TempDatabase {
 public:
     enum class Content { EmptyTable, NoFile };
-
     explicit TempDatabase(Content content = Content::EmptyTable);
     ~TempDatabase();
     TempDatabase(const TempDatabase&) = delete;
@@ -36,42 +49,26 @@ public:
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& path() const { return path_; }
+    std::string connectionString() const;  // read by the program's own code
 
-    // A connection string that opens this file through the program's own
-    // reading of connection strings.
-    std::string connectionString() const;
-
-    // Inserts a gear and returns its ID. Values go in as given, so a test
-    // can store texts where numbers belong, or Null.
-    std::int64_t insert(store::Value D, store::Value M, store::Value T, store::Value QTY);
-    std::int64_t insert(std::int64_t D, std::string M, std::string T, std::int64_t QTY);
-    // Inserts a gear under a chosen ID (for IDs beyond 16 bits, say).
-    void insertWithId(std::int64_t id, store::Value D, store::Value M, store::Value T, store::Value QTY);
-
-    // Runs any statement straight on the file, outside the program.
+    std::int64_t insert(store::Value D, store::Value M, store::Value T, store::Value QTY) {
+        return insertRow({}, D, M, T, QTY);
+    }
+    std::int64_t insert(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
+        return insertRow({}, num(D), txt(std::move(M)), txt(std::move(T)), num(QTY));
+    }
+    void insertWithId(std::int64_t id, store::Value D, store::Value M, store::Value T, store::Value QTY) {
+        insertRow(id, D, M, T, QTY);
+    }
     void execute(std::string_view sql) const;
-
-    // Every gear in the file, ordered by ID.
-    std::vector<StoredGear> gears() const;
-    std::int64_t count() const;
+    std::vector<StoredGear> gears() const;  // ordered by ID
+    std::int64_t count() const { return static_cast<std::int64_t>(gears().size()); }
 
 private:
+    std::int64_t insertRow(std::optional<std::int64_t> id, const store::Value& D, const store::Value& M,
+                           const store::Value& T, const store::Value& QTY);
     std::filesystem::path folder_;
     std::filesystem::path path_;
 };
 
-}  // namespace zanfiro::testing
-
-namespace zanfiro::testing {
-inline void PrintTo(const StoredGear& gear, std::ostream* out) {
-    *out << "{ID " << gear.id << ", D ";
-    store::PrintTo(gear.D, out);
-    *out << ", M ";
-    store::PrintTo(gear.M, out);
-    *out << ", T ";
-    store::PrintTo(gear.T, out);
-    *out << ", QTY ";
-    store::PrintTo(gear.QTY, out);
-    *out << "}";
-}
 }  // namespace zanfiro::testing

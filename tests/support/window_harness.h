@@ -1,5 +1,12 @@
 #pragma once
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,56 +14,48 @@
 #include "app/main_window.h"
 #include "store/failure.h"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-
 namespace zanfiro::testing {
 
 class TempDatabase;
 
-// The real window on the offscreen platform, opened on a test database,
-// with the failure guard's sink replaced so failures are recorded instead
-// of ending the test program. Drives the widgets as an operator would.
+// The real window on the offscreen platform, opened on a test database, its
+// failure sink recording instead of ending the program; driven as an
+// operator drives it.
 class WindowHarness {
 public:
     explicit WindowHarness(const TempDatabase& database);
     explicit WindowHarness(std::string connectionString);
-    ~WindowHarness();
 
     MainWindow& window() { return *window_; }
     Form1& form() { return window_->form(); }
-
-    // Runs Load, then shows the window and waits until it is active.
-    bool start();
-
-    // Failures that reached the guard, oldest first.
+    bool start();  // Load, then shown and active
     const std::vector<store::Failure>& failures() const { return failures_; }
 
-    QComboBox* combo(std::string_view name) const;
-    QLineEdit* textBox(std::string_view name) const;
-    QListWidget* list() const;
-    QLabel* label(std::string_view name) const;
-    QRadioButton* option(std::string_view name) const;
-    QPushButton* button(std::string_view name) const;
+    template <typename W>
+    W* widget(std::string_view name) const {
+        if (auto* w = qobject_cast<W*>(window_->control(name))) return w;
+        throw std::runtime_error("no such control: " + std::string(name));
+    }
+    QComboBox* combo(std::string_view name) const { return widget<QComboBox>(name); }
+    QLineEdit* textBox(std::string_view name) const { return widget<QLineEdit>(name); }
+    QListWidget* list() const { return widget<QListWidget>("List1"); }
+    QLabel* label(std::string_view name) const { return widget<QLabel>(name); }
+    QRadioButton* option(std::string_view name) const { return widget<QRadioButton>(name); }
+    QPushButton* button(std::string_view name) const { return widget<QPushButton>(name); }
 
     // What the operator sees.
     std::string text(std::string_view field) const;  // a text box or a combo
-    std::string status() const;                      // Label1
+    std::string status() const { return label("Label1")->text().toStdString(); }
     std::vector<std::string> comboRows(std::string_view name = "Combo1") const;
     std::vector<std::string> listRows() const;
-    // The selected option of each group, by name ("" when none).
-    std::string selectedType() const;
-    std::string selectedModule() const;
+    std::string selectedType() const;    // "Option1", "Option2" or ""
+    std::string selectedModule() const;  // "Option3" to "Option6" or ""
     std::string focusedControl() const;
 
     // What the operator does.
-    void press(std::string_view button);                        // mouse click
-    void choose(std::string_view combo, int row);               // pick a row from the drop-down
-    void type(std::string_view field, std::string_view keys);   // typed characters, one key each
+    void press(std::string_view button);           // mouse click
+    void choose(std::string_view combo, int row);  // a row picked from the drop-down
+    void type(std::string_view field, std::string_view keys);
     void key(std::string_view field, int qtKey, int modifiers = 0);
     void clickListRow(int row);
 
