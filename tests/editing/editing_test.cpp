@@ -71,7 +71,7 @@ TEST_F(Editing, PickAndSaveFailuresReachTheGuardWithTheStatusEmptiedAndTheEditor
 
 TEST_F(Editing, SaveNamesTheFirstMissingFieldAndFocusesItChangingNothingElse) {
     const std::tuple<Editor, const char*, const char*> cases[] = {
-        {{"", "", "", ""}, "Denti", "Text1"},                {{"   ", "0.4", "C", "5"}, "Denti", "Text1"},
+        {{"", "", "", ""}, "Denti", "Text1"},                {{"40", "0.4", "C", "-5"}, "QTY", "Text4"},
         {{"\t", "", "C", "5"}, "Inserire Modulo", "Combo3"}, {{"40", "    ", "C", "5"}, "Inserire Modulo", "Combo3"},
         {{"40", "0.4", " ", ""}, "Tipo", "Combo2"},          {{"40", "0.4", "C", ""}, "QTY", "Text4"},
         {{"40", "0.4", "C", "cinque"}, "QTY", "Text4"},      {{"40", "0.4", "C", " 5"}, "QTY", "Text4"}};
@@ -144,7 +144,6 @@ TEST_F(Editing, DeleteTurnsOnTheOptionsTheGearsTextsMatchAsksWhenNothingIsPicked
         ui.press("Command3");
         EXPECT_EQ(shown(ui), after);
     }
-    // Nothing is picked now: DELETE asks for a gear, CLEAR keeps the rows and options, LOAD ALL resets them.
     ui.type("Text1", "33");
     ui.press("Command3");
     EXPECT_EQ(shown(ui), Shown("Selezionare Elemento", {"33", "", "", ""}, {"Option1", "Option5"}, {"3"}));
