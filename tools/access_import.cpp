@@ -62,7 +62,7 @@ public:
             const bool wantsText = i == kM || i == kT;
             const ColumnKind kind = columns_[i].kind;
             if (kind == ColumnKind::Other || (wantsText && kind == ColumnKind::Decimal))
-                throw Failure(import_failure::kTypeMismatch,
+                throw Failure(store::failure::kTypeMismatch,
                               "the column " + columns_[i].name + " of Gears holds " + columns_[i].typeName +
                                   " values, which no gear has: " + summary.source.string());
         }
@@ -73,7 +73,7 @@ public:
         currentId_.clear();
         Value id = wholeNumber(record, kId);
         if (id.isNull())
-            throw Failure(import_failure::kTypeMismatch, "record " + std::to_string(ordinal_) +
+            throw Failure(store::failure::kTypeMismatch, "record " + std::to_string(ordinal_) +
                                                              " of Gears has no ID; without it the gear cannot "
                                                              "keep its number");
         currentId_ = id.text();
@@ -106,10 +106,10 @@ private:
         switch (parseWhole(text, kind == ColumnKind::Decimal, number)) {
             case Parse::Ok: break;
             case Parse::NotWhole:
-                throw Failure(import_failure::kTypeMismatch,
+                throw Failure(store::failure::kTypeMismatch,
                               where(column) + " is \"" + raw + "\", which is not a whole number");
             case Parse::TooLarge:
-                throw Failure(import_failure::kOverflow,
+                throw Failure(store::failure::kOverflow,
                               where(column) + " is \"" + raw + "\", too large for a whole number");
         }
         if (kind != ColumnKind::WholeNumber) ++summary_.toNumber[columns_[column].name];

@@ -121,7 +121,7 @@ AccessGearsTable::AccessGearsTable(const std::filesystem::path& file) : handles_
             }
         }
         if (found < 0)
-            throw store::Failure(import_failure::kNoSuchColumn, std::string("the table Gears has no column ") +
+            throw store::Failure(store::failure::kUnknownColumn, std::string("the table Gears has no column ") +
                                                                     kGearColumns[wanted] + ": " + file.string());
         h.position[wanted] = found;
         h.bound[wanted].assign(h.mdb->bind_size + 1, '\0');

@@ -10,13 +10,11 @@
 namespace zanfiro::tools {
 
 // Failure numbers of the import, as operators of the old Access program
-// know them from Jet's own messages.
+// know them from Jet's own messages. A missing column, a type mismatch and
+// an overflow use the numbers the window program gives them.
 namespace import_failure {
 inline constexpr int kUnrecognizedFormat = 3343;
 inline constexpr int kNoSuchTable = 3078;
-inline constexpr int kNoSuchColumn = 3265;
-inline constexpr int kTypeMismatch = 13;
-inline constexpr int kOverflow = 6;
 inline constexpr int kDuplicateKey = 3022;
 inline constexpr int kTargetNotEmpty = 3012;
 }  // namespace import_failure
