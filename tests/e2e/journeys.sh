@@ -5,8 +5,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # IDs 1 to 7. The full list (by module as text) ends with gear 7, the only 64;
 # by teeth, the crowns of 0.4 are 2, 1 and the pinions of 48 are 5, 4, 6.
-readonly STOCK="(40,'0.4','C',12), (25,'0.4','C',8), (15,'0.6','C',3), (30,'48','P',7), (20,'48','P',5),
-                (40,'48','P',2), (60,'64','C',1)"
+readonly STOCK="INSERT INTO Gears (D, M, T, QTY) VALUES (40,'0.4','C',12), (25,'0.4','C',8), (15,'0.6','C',3),
+                (30,'48','P',7), (20,'48','P',5), (40,'48','P',2), (60,'64','C',1)"
 
 # "framed": under a window manager, which draws the close box.
 open_window() {
@@ -16,25 +16,20 @@ open_window() {
     poll 10 eval '[[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>&1) == *"window id"* ]]' || fail "no window manager"
   fi
   fresh_home
-  make_database "$STOCK"
+  "$ZANFIRO_PREFIX/bin/zanfiro-db" init >/dev/null && sqlite3 "$DB" "$STOCK" && cp "$DB" "$EXPECTED_DB"
   start_zanfiro
   wait_main_window
   snap start-up
 }
 
 # The picked gear's quantity retyped ($2, read as $3) and saved: the file shows which gear the pick named.
-save_quantity() {
-  retype Text4 "$2"
-  click SAVE
-  expect "UPDATE Gears SET QTY = ${3:-$2} WHERE ID = $1"
-}
+save_quantity() { retype Text4 "$2"; click SAVE; expect "UPDATE Gears SET QTY = ${3:-$2} WHERE ID = $1"; }
 
 delete_first() { choose Combo1 Home; click DELETE; expect "DELETE FROM Gears WHERE ID = $1"; }
 
 # A failure's message box closed with Return: the program ends non-zero, naming the file on stderr.
 error_ends_zanfiro() {
-  poll 10 eval '[ -n "$(others no)" ]' || fail "no message box appeared"
-  local dialog && dialog=$(others no)
+  local dialog && poll 10 eval 'dialog=$(others no); [ -n "$dialog" ]' || fail "no message box appeared"
   [[ $(xprop -id "$dialog" _NET_WM_WINDOW_TYPE) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] || fail "$dialog is no dialog"
   snap error "$dialog"
   timeout 5 xdotool windowfocus --sync "$dialog" key Return
@@ -125,10 +120,8 @@ database_moved_away_while_running_ends_with_error_and_records_intact() {
   click FIND
   error_ends_zanfiro
   [ ! -e "$DB" ] || fail "zanfiro made a new $DB"
-  check_db "$HOME/moved.mdb"
+  DB=$HOME/moved.mdb check_db
 }
 
-journey=${1:?usage: journeys.sh JOURNEY}
-declare -F "$journey" >/dev/null || fail "no journey $journey"
-artifacts "$journey"
-"$journey"
+artifacts "${1:?usage: journeys.sh JOURNEY}"
+"$1"

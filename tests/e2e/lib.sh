@@ -1,7 +1,6 @@
 # shellcheck shell=bash
-# Helpers for journeys.sh and scripts/check-package: an X server of their own,
-# a fresh HOME, the zanfiro of ZANFIRO_PREFIX driven by real X input, checks on
-# the database file, screenshots and logs in ARTIFACTS.
+# Helpers for journeys.sh and scripts/check-package: an X server and a fresh HOME of their own, the zanfiro of
+# ZANFIRO_PREFIX driven by real X input, checks on the database file, screenshots and logs in ARTIFACTS.
 set -euo pipefail
 
 # Left, Top, Width, Height in twips, as the control table places the controls
@@ -11,9 +10,7 @@ declare -A AT=(
   [Text4]="7800 2760 2175 375" [Combo1]="7800 3840 5055 315" [FIND]="7800 6600 1215 375"
   [SAVE]="11640 1200 1095 375" [DELETE]="11640 1800 1095 375" [CLEAR]="11640 2400 1095 375"
   [ESC]="12120 7320 975 375" [Modulo_48]="11280 6000 1695 375" [Pignone]="7800+240 4800+1080 1095 255")
-OWN_PIDS=()
-SHOTS=0
-E2E_TMP=$(mktemp -d)
+OWN_PIDS=() SHOTS=0 E2E_TMP=$(mktemp -d)
 EXPECTED_DB=$E2E_TMP/expected.db  # the table as the steps so far should have left it
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -21,19 +18,13 @@ step() { echo "-- $*"; }
 
 # Every process a journey started ends with it, newest first, by its PID.
 cleanup() {
-  local i
-  for ((i = ${#OWN_PIDS[@]} - 1; i >= 0; i--)); do
-    { kill "${OWN_PIDS[i]}" && wait "${OWN_PIDS[i]}"; } 2>/dev/null || true
-  done
+  for ((i = ${#OWN_PIDS[@]}; i--;)); do { kill "${OWN_PIDS[i]}" && wait "${OWN_PIDS[i]}"; } 2>/dev/null || :; done
   rm -rf "$E2E_TMP"
 }
 trap cleanup EXIT
 
 # Runs a command until it succeeds, at most $1 seconds.
-poll() {
-  local tries=$(($1 * 20)) && shift
-  until "$@"; do ((--tries > 0)) || return 1; sleep 0.05; done
-}
+poll() { local tries=$(($1 * 20)) && shift; until "$@"; do ((--tries > 0)) || return 1; sleep 0.05; done; }
 
 artifacts() { ART=$ARTIFACTS/$1; rm -rf "$ART"; mkdir -p "$ART"; }
 
@@ -47,66 +38,45 @@ start_display() {
 # An empty account, no settings of the machine running the tests, and a bus
 # address naming none, so that no bus is autolaunched (it would outlive us).
 fresh_home() {
-  export HOME=$E2E_TMP/home XDG_RUNTIME_DIR=$E2E_TMP/runtime QT_QPA_PLATFORM=xcb
-  export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
-  mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG_DATA_HOME \
-        XDG_CACHE_HOME
-  DB=$HOME/NDB/DB.mdb
-}
-
-# The database made by `zanfiro-db init` with the rows of an SQL VALUES list
-# (D, M, T, QTY) in it, IDs from 1.
-make_database() {
-  "$ZANFIRO_PREFIX/bin/zanfiro-db" init >/dev/null
-  sqlite3 "$DB" "INSERT INTO Gears (D, M, T, QTY) VALUES $1"
-  cp "$DB" "$EXPECTED_DB"
+  export HOME=$E2E_TMP/home XDG_RUNTIME_DIR=$E2E_TMP/run QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS=unix:path=/none
+  unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
+  mkdir -m 700 "$HOME" "$XDG_RUNTIME_DIR" && DB=$HOME/NDB/DB.mdb
 }
 
 rows() { sqlite3 "$1" "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID"; }
 
-# The file (the database by default) holds the expected table, within a few seconds.
+# The database file holds the expected table, within a few seconds.
 check_db() {
-  local file=${1:-$DB}
-  poll 5 eval '[ "$(rows "$file")" = "$(rows "$EXPECTED_DB")" ]' ||
-    fail "$file does not hold the expected gears: $(diff <(rows "$EXPECTED_DB") <(rows "$file"))"
+  poll 5 eval '[ "$(rows "$DB")" = "$(rows "$EXPECTED_DB")" ]' ||
+    fail "$DB does not hold the expected gears: $(diff <(rows "$EXPECTED_DB") <(rows "$DB"))"
 }
 
 # What a step should do to the table, as SQL on the expected one, then the check.
 expect() { sqlite3 "$EXPECTED_DB" "$1"; check_db; }
 
-start_zanfiro() {
-  "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!)
-}
+start_zanfiro() { "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!); }
 
 # GX GY GW GH: the main window's client area (xdotool would add the frame to its place).
 geometry() {
-  eval "$(xwininfo -id "$MAIN" | sed -n 's/^ *Absolute upper-left X: */GX=/p; s/^ *Absolute upper-left Y: */GY=/p
-                                          s/^ *Width: */GW=/p; s/^ *Height: */GH=/p')"
+  eval "$(xwininfo -id "$MAIN" | sed -n 's/^ *Absolute upper-left \([XY]\): */G\1=/p; s/^ *\([WH]\)[a-z]*: */G\1=/p')"
 }
 
 # MAIN: the window "Zanfiro v1.1", once it is on the screen.
 wait_main_window() {
-  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zanfiro v1\.1$' | sed -n 1p) ||
-    fail "no window \"Zanfiro v1.1\" appeared"
+  MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zanfiro v1\.1$' | sed -n 1p) || fail "no main window"
   geometry
 }
 
-# The program's other windows on the screen: with override "yes" its
-# drop-down lists, with "no" its message boxes.
+# The program's other windows on the screen: with override "yes" its drop-down lists, with "no" its message boxes.
 others() {
-  local id
-  for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Zanfiro v1\.1":.*/\1/p'); do
-    if ((id != ${MAIN:-0})) && [[ $(xwininfo -id "$id" 2>&1) == *IsViewable*"Override Redirect State: $1"* ]]; then
-      echo $((id))
-    fi
-  done
+  local id; for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Zanfiro v1\.1":.*/\1/p'); do
+    ((id != ${MAIN:-0})) && [[ $(xwininfo -id "$id" 2>&1) == *IsViewable*"Redirect State: $1"* ]] && echo $((id))
+  done; true
 }
 
 # Clicks a control in its middle, or with "arrow" on a combo's drop-down button.
 click() {
-  local l t w h dx
-  read -r l t w h <<<"${AT[$1]:?unknown control $1}"
+  local l t w h dx && read -r l t w h <<<"${AT[$1]:?unknown control $1}"
   [ "${2:-}" = arrow ] && dx=$((w - 120)) || dx=$((w / 2))
   xdotool mousemove --sync $((GX + (l + dx) / 15)) $((GY + (t + h / 2) / 15)) click 1
 }
@@ -126,13 +96,9 @@ retype() { click "$1"; xdotool key End shift+Home BackSpace type --delay 20 "$2"
 # A screenshot of a window (the main one by default) once its picture has
 # stopped changing, saved as NN-name.png among the artifacts.
 snap() {
-  local a=$E2E_TMP/a.ppm b=$E2E_TMP/b.ppm tries=10
-  /usr/bin/import -window "${2:-$MAIN}" "ppm:$a"
-  while sleep 0.05 && /usr/bin/import -window "${2:-$MAIN}" "ppm:$b" && ! cmp -s "$a" "$b" && ((--tries)); do
-    mv "$b" "$a"
-  done
-  ((++SHOTS))
-  /usr/bin/convert "$b" "$ART/$(printf %02d "$SHOTS")-$1.png"
+  local w=${2:-$MAIN} a=$E2E_TMP/a.ppm b=$E2E_TMP/b.ppm tries=10 && /usr/bin/import -window "$w" "ppm:$a"
+  while sleep 0.05 && /usr/bin/import -window "$w" "ppm:$b" && ! cmp -s "$a" "$b" && ((--tries)); do mv "$b" "$a"; done
+  ((++SHOTS)) && /usr/bin/convert "$b" "$ART/$(printf %02d "$SHOTS")-$1.png"
 }
 
 # Waits a few seconds for zanfiro to end and tests its status: wait_exit -eq 0.
