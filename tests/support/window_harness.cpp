@@ -38,7 +38,7 @@ std::string WindowHarness::text(std::string_view field) const {
 }
 
 std::vector<std::string> WindowHarness::comboRows(std::string_view name) const { return rowsOf(combo(name)->model()); }
-std::vector<std::string> WindowHarness::listRows() const { return rowsOf(list()->model()); }
+std::vector<std::string> WindowHarness::listRows() const { return rowsOf(widget<QListWidget>("List1")->model()); }
 
 std::string WindowHarness::selectedType() const {
     for (const char* name : {"Option1", "Option2"})
@@ -67,20 +67,22 @@ void WindowHarness::choose(std::string_view name, int row) {
     QTest::keyClick(box->view(), Qt::Key_Return);
 }
 
+QWidget* WindowHarness::focused(std::string_view field) {
+    window_->control(field)->setFocus();
+    return window_->control(field);
+}
+
 void WindowHarness::type(std::string_view field, std::string_view keys) {
-    QWidget* target = window_->control(field);
-    target->setFocus();
-    QTest::keyClicks(target, QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
+    QTest::keyClicks(focused(field), QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
 }
 
 void WindowHarness::key(std::string_view field, int qtKey, int modifiers) {
-    QWidget* target = window_->control(field);
-    target->setFocus();
-    QTest::keyClick(target, static_cast<Qt::Key>(qtKey), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(focused(field), static_cast<Qt::Key>(qtKey), Qt::KeyboardModifiers(modifiers));
 }
 
 void WindowHarness::clickListRow(int row) {
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(row)).center());
+    auto* rows = widget<QListWidget>("List1");
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(rows->item(row)).center());
 }
 
 }  // namespace zanfiro::testing

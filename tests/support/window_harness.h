@@ -38,14 +38,12 @@ public:
     }
     QComboBox* combo(std::string_view name) const { return widget<QComboBox>(name); }
     QLineEdit* textBox(std::string_view name) const { return widget<QLineEdit>(name); }
-    QListWidget* list() const { return widget<QListWidget>("List1"); }
-    QLabel* label(std::string_view name) const { return widget<QLabel>(name); }
     QRadioButton* option(std::string_view name) const { return widget<QRadioButton>(name); }
     QPushButton* button(std::string_view name) const { return widget<QPushButton>(name); }
 
     // What the operator sees.
     std::string text(std::string_view field) const;  // a text box or a combo
-    std::string status() const { return label("Label1")->text().toStdString(); }
+    std::string status() const { return widget<QLabel>("Label1")->text().toStdString(); }
     std::vector<std::string> comboRows(std::string_view name = "Combo1") const;
     std::vector<std::string> listRows() const;
     std::string selectedType() const;    // "Option1", "Option2" or ""
@@ -60,6 +58,7 @@ public:
     void clickListRow(int row);
 
 private:
+    QWidget* focused(std::string_view field);
     std::unique_ptr<MainWindow> window_;
     std::vector<store::Failure> failures_;
 };
