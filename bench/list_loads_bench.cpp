@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/form/full_list.h"
+#include "form/full_list.h"
 #include "app/main_window.h"
 #include "editing/list_all.h"
 #include "store/database_file.h"

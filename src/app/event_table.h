@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/form/form.h"
+#include "form/form.h"
 
 namespace zanfiro {
 

@@ -12,10 +12,10 @@
 #include <algorithm>
 
 #include "app/event_table.h"
-#include "app/form/control_table.h"
+#include "form/control_table.h"
 #include "app/key_press_filter.h"
 #include "app/qt_controls.h"
-#include "app/form/startup.h"
+#include "form/startup.h"
 
 namespace zanfiro {
 

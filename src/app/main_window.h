@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/failure_guard.h"
-#include "app/form/form.h"
+#include "form/form.h"
 
 namespace zanfiro {
 

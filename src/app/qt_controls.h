@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form/controls.h"
+#include "form/controls.h"
 
 class QComboBox;
 class QLabel;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form/form.h"
+#include "form/form.h"
 
 namespace zanfiro {
 

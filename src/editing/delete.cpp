@@ -1,6 +1,6 @@
 #include "editing/delete.h"
 
-#include "app/form/data_access.h"
+#include "form/data_access.h"
 #include "editing/id_text.h"
 #include "editing/option_matching.h"
 #include "editing/split_row.h"

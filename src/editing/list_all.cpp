@@ -1,6 +1,6 @@
 #include "editing/list_all.h"
 
-#include "app/form/full_list.h"
+#include "form/full_list.h"
 
 namespace zanfiro {
 

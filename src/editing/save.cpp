@@ -1,6 +1,6 @@
 #include "editing/save.h"
 
-#include "app/form/data_access.h"
+#include "form/data_access.h"
 #include "editing/id_text.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/form/form.h"
+#include "form/form.h"
 
 namespace zanfiro {
 

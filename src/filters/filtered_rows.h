@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/form/data_access.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

@@ -1,6 +1,6 @@
 #include "filters/type_module_pairs.h"
 
-#include "app/form/full_list.h"
+#include "form/full_list.h"
 #include "filters/filtered_rows.h"
 
 namespace zanfiro {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "app/form/data_access.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

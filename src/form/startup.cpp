@@ -1,6 +1,6 @@
-#include "app/form/startup.h"
+#include "form/startup.h"
 
-#include "app/form/full_list.h"
+#include "form/full_list.h"
 
 namespace zanfiro {
 

@@ -1,4 +1,4 @@
-#include "app/form/full_list.h"
+#include "form/full_list.h"
 
 namespace zanfiro {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/form/form.h"
+#include "form/form.h"
 #include "store/value.h"
 
 namespace zanfiro {

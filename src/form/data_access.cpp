@@ -1,4 +1,4 @@
-#include "app/form/data_access.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form/controls.h"
+#include "form/controls.h"
 #include "store/connection.h"
 #include "store/connection_string.h"
 #include "store/recordset.h"
