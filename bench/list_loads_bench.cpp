@@ -2,20 +2,20 @@
 // side alone, then the real window (offscreen) doing start-up, LOAD ALL and
 // the first opening of Combo1's drop-down. Counters give the cost per gear,
 // so a run with 1,000 and 30,000 gears shows whether the cost stays linear.
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QComboBox>
+#include <benchmark/benchmark.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
-#include "form/full_list.h"
 #include "app/main_window.h"
 #include "editing/list_all.h"
+#include "form/full_list.h"
 #include "store/database_file.h"
 #include "store/sqlite.h"
 
@@ -48,9 +48,7 @@ public:
     }
     ~BenchDatabase() { fs::remove_all(folder_); }
     fs::path path() const { return folder_ / "DB.mdb"; }
-    std::string connectionString() const {
-        return "driver={Microsoft Access Driver (*.mdb)};dbq=" + path().string();
-    }
+    std::string connectionString() const { return "driver={Microsoft Access Driver (*.mdb)};dbq=" + path().string(); }
 
 private:
     fs::path folder_;
@@ -73,8 +71,8 @@ struct NullControls final : ComboBox, ListBox, TextBox, Label, OptionButton, Win
 void perGear(benchmark::State& state) {
     state.counters["gears"] = static_cast<double>(state.range(0));
     state.counters["per_gear"] =
-        benchmark::Counter(static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate |
-                                                                    benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(state.range(0)),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void DataSideFullListLoad(benchmark::State& state) {

@@ -3,6 +3,7 @@
 // scaled, so its pixels stay as drawn.
 #include <QImage>
 #include <QPainter>
+
 #include <cstdio>
 #include <cstdlib>
 

@@ -73,9 +73,10 @@ public:
         currentId_.clear();
         Value id = wholeNumber(record, kId);
         if (id.isNull())
-            throw Failure(store::failure::kTypeMismatch, "record " + std::to_string(ordinal_) +
-                                                             " of Gears has no ID; without it the gear cannot "
-                                                             "keep its number");
+            throw Failure(store::failure::kTypeMismatch,
+                          "record " + std::to_string(ordinal_) +
+                              " of Gears has no ID; without it the gear cannot "
+                              "keep its number");
         currentId_ = id.text();
         Gear gear{std::stoll(currentId_),
                   {wholeNumber(record, kD), text(record, kM), text(record, kT), wholeNumber(record, kQty)}};
@@ -104,13 +105,13 @@ private:
         }
         std::int64_t number = 0;
         switch (parseWhole(text, kind == ColumnKind::Decimal, number)) {
-            case Parse::Ok: break;
-            case Parse::NotWhole:
-                throw Failure(store::failure::kTypeMismatch,
-                              where(column) + " is \"" + raw + "\", which is not a whole number");
-            case Parse::TooLarge:
-                throw Failure(store::failure::kOverflow,
-                              where(column) + " is \"" + raw + "\", too large for a whole number");
+        case Parse::Ok: break;
+        case Parse::NotWhole:
+            throw Failure(store::failure::kTypeMismatch,
+                          where(column) + " is \"" + raw + "\", which is not a whole number");
+        case Parse::TooLarge:
+            throw Failure(store::failure::kOverflow,
+                          where(column) + " is \"" + raw + "\", too large for a whole number");
         }
         if (kind != ColumnKind::WholeNumber) ++summary_.toNumber[columns_[column].name];
         return Value(number);

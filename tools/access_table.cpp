@@ -21,36 +21,36 @@ constexpr int kRowOffsetMask = 0x1fff;
 
 ColumnKind kindOf(int type) {
     switch (type) {
-        case MDB_BYTE:
-        case MDB_INT:
-        case MDB_LONGINT: return ColumnKind::WholeNumber;
-        case MDB_MONEY:
-        case MDB_FLOAT:
-        case MDB_DOUBLE:
-        case MDB_NUMERIC: return ColumnKind::Decimal;
-        case MDB_TEXT:
-        case MDB_MEMO: return ColumnKind::Text;
-        default: return ColumnKind::Other;
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT: return ColumnKind::WholeNumber;
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC: return ColumnKind::Decimal;
+    case MDB_TEXT:
+    case MDB_MEMO: return ColumnKind::Text;
+    default: return ColumnKind::Other;
     }
 }
 
 std::string typeNameOf(int type) {
     switch (type) {
-        case MDB_BOOL: return "Yes/No";
-        case MDB_BYTE: return "Byte";
-        case MDB_INT: return "Integer";
-        case MDB_LONGINT: return "Long Integer";
-        case MDB_MONEY: return "Currency";
-        case MDB_FLOAT: return "Single";
-        case MDB_DOUBLE: return "Double";
-        case MDB_DATETIME: return "Date/Time";
-        case MDB_BINARY: return "Binary";
-        case MDB_TEXT: return "Text";
-        case MDB_OLE: return "OLE Object";
-        case MDB_MEMO: return "Memo";
-        case MDB_REPID: return "Replication ID";
-        case MDB_NUMERIC: return "Decimal";
-        default: return "type " + std::to_string(type);
+    case MDB_BOOL: return "Yes/No";
+    case MDB_BYTE: return "Byte";
+    case MDB_INT: return "Integer";
+    case MDB_LONGINT: return "Long Integer";
+    case MDB_MONEY: return "Currency";
+    case MDB_FLOAT: return "Single";
+    case MDB_DOUBLE: return "Double";
+    case MDB_DATETIME: return "Date/Time";
+    case MDB_BINARY: return "Binary";
+    case MDB_TEXT: return "Text";
+    case MDB_OLE: return "OLE Object";
+    case MDB_MEMO: return "Memo";
+    case MDB_REPID: return "Replication ID";
+    case MDB_NUMERIC: return "Decimal";
+    default: return "type " + std::to_string(type);
     }
 }
 
@@ -121,8 +121,9 @@ AccessGearsTable::AccessGearsTable(const std::filesystem::path& file) : handles_
             }
         }
         if (found < 0)
-            throw store::Failure(store::failure::kUnknownColumn, std::string("the table Gears has no column ") +
-                                                                    kGearColumns[wanted] + ": " + file.string());
+            throw store::Failure(
+                store::failure::kUnknownColumn,
+                std::string("the table Gears has no column ") + kGearColumns[wanted] + ": " + file.string());
         h.position[wanted] = found;
         h.bound[wanted].assign(h.mdb->bind_size + 1, '\0');
         mdb_bind_column(h.table, found + 1, h.bound[wanted].data(), nullptr);
@@ -135,9 +136,9 @@ AccessGearsTable::~AccessGearsTable() = default;
 
 std::string AccessGearsTable::format() const {
     switch (handles_->mdb->f->jet_version) {
-        case MDB_VER_JET3: return "Jet 3";
-        case MDB_VER_JET4: return "Jet 4";
-        default: return "ACE";
+    case MDB_VER_JET3: return "Jet 3";
+    case MDB_VER_JET4: return "Jet 4";
+    default: return "ACE";
     }
 }
 

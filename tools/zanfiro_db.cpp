@@ -84,8 +84,8 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 1; i < args.size(); ++i)
         if (args[i].starts_with("-")) return usageError("unknown option " + args[i]);
     const std::size_t most = command == "path" ? 1 : command == "import" ? 3 : 2;
-    const bool known = command == "path" || command == "init" || command == "demo" || command == "import" ||
-                       command == "export";
+    const bool known =
+        command == "path" || command == "init" || command == "demo" || command == "import" || command == "export";
     if (!known) return usageError("unknown command " + command);
     if (args.size() > most) return usageError("too many arguments for " + command);
     try {

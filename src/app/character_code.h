@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <Qt>
+
 #include <cstdint>
 #include <optional>
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+
 #include <iostream>
 #include <new>
 
@@ -35,8 +36,10 @@ void showFailureAndEndProgram(const store::Failure& failure) {
     const QString number = QString::number(failure.number());
     const QString description = QString::fromStdString(failure.description());
     std::cerr << "zanfiro: error " << failure.number() << ": " << failure.description() << std::endl;
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    QStringLiteral("Errore %1\n\n%2").arg(number, description), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical,
+                    QApplication::applicationDisplayName(),
+                    QStringLiteral("Errore %1\n\n%2").arg(number, description),
+                    QMessageBox::Ok);
     box.exec();
     // Outside the event loop (during start-up) this does nothing and the
     // caller returns the status itself.

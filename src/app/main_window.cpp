@@ -9,12 +9,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+
 #include <algorithm>
 
 #include "app/event_table.h"
-#include "form/control_table.h"
 #include "app/key_press_filter.h"
 #include "app/qt_controls.h"
+#include "form/control_table.h"
 #include "form/startup.h"
 
 namespace zanfiro {
@@ -96,9 +97,7 @@ void MainWindow::createControls() {
         QWidget* parent = c->container == windowDefinition().name ? this : control(c->container);
         QWidget* widget = nullptr;
         switch (c->kind) {
-        case ControlKind::Frame:
-            widget = new QGroupBox(qt(c->caption), parent);
-            break;
+        case ControlKind::Frame: widget = new QGroupBox(qt(c->caption), parent); break;
         case ControlKind::Label: {
             auto* label = new QLabel(qt(c->caption), parent);
             label->setTextFormat(Qt::PlainText);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+
 #include <map>
 #include <memory>
 #include <string>

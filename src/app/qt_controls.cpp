@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
+
 #include <limits>
 
 namespace zanfiro {

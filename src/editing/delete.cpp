@@ -1,10 +1,10 @@
 #include "editing/delete.h"
 
-#include "form/data_access.h"
 #include "editing/id_text.h"
 #include "editing/option_matching.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

@@ -7,7 +7,8 @@ namespace zanfiro {
 std::int16_t toWholeNumber16(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
-    std::string_view number = first == std::string_view::npos ? std::string_view{} : text.substr(first, last - first + 1);
+    std::string_view number =
+        first == std::string_view::npos ? std::string_view{} : text.substr(first, last - first + 1);
     bool negative = false;
     if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
         negative = number.front() == '-';

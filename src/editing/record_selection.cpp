@@ -1,8 +1,8 @@
 #include "editing/record_selection.h"
 
-#include "form/data_access.h"
 #include "editing/id_text.h"
 #include "editing/split_row.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

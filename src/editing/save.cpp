@@ -1,9 +1,9 @@
 #include "editing/save.h"
 
-#include "form/data_access.h"
 #include "editing/id_text.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"
+#include "form/data_access.h"
 
 namespace zanfiro {
 

@@ -10,8 +10,7 @@ std::string filteredComboRow(const GearRecord& gear) {
 
 std::string filteredBoxRow(const GearRecord& gear) {
     return gear.ID.textOrEmpty() + "    -    Denti " + "\t" + gear.D.textOrEmpty() + "\t" + " Modulo " +
-           gear.M.textOrEmpty() + "\t" + "Tipo  " + gear.T.textOrEmpty() + "\t" + "   QTY   " +
-           gear.QTY.textOrEmpty();
+           gear.M.textOrEmpty() + "\t" + "Tipo  " + gear.T.textOrEmpty() + "\t" + "   QTY   " + gear.QTY.textOrEmpty();
 }
 
 }  // namespace zanfiro

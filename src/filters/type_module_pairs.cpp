@@ -1,7 +1,7 @@
 #include "filters/type_module_pairs.h"
 
-#include "form/full_list.h"
 #include "filters/filtered_rows.h"
+#include "form/full_list.h"
 
 namespace zanfiro {
 

@@ -12,8 +12,8 @@ enum class ControlKind { CommandButton, Label, Frame, OptionButton, TextBox, Com
 struct ControlDefinition {
     std::string_view name;
     ControlKind kind;
-    std::string_view container;  // "Form1" for the window itself
-    std::string_view caption;    // caption, or a field's initial text
+    std::string_view container;                 // "Form1" for the window itself
+    std::string_view caption;                   // caption, or a field's initial text
     std::span<const std::string_view> entries;  // a combo box's list, in order
     int left, top, width, height;
     int tabIndex;

@@ -14,8 +14,8 @@ store::Recordset& newRecordset(Form1& form) {
 }
 
 void openRecordset(Form1& form, const std::string& query) {
-    form.recordset->open(query, *form.connection, store::CursorType::Keyset, store::LockType::Unspecified,
-                         store::kUnspecified);
+    form.recordset->open(
+        query, *form.connection, store::CursorType::Keyset, store::LockType::Unspecified, store::kUnspecified);
 }
 
 void closeRecordsetAndConnection(Form1& form) {
@@ -24,7 +24,10 @@ void closeRecordsetAndConnection(Form1& form) {
 }
 
 GearRecord currentGear(const store::Recordset& recordset) {
-    return {recordset.field("ID"), recordset.field("D"), recordset.field("M"), recordset.field("T"),
+    return {recordset.field("ID"),
+            recordset.field("D"),
+            recordset.field("M"),
+            recordset.field("T"),
             recordset.field("QTY")};
 }
 

@@ -10,8 +10,7 @@ std::string fullListComboRow(const GearRecord& gear) {
 
 std::string fullListBoxRow(const GearRecord& gear) {
     return gear.ID.textOrEmpty() + "   -      Denti  " + gear.D.textOrEmpty() + "\t" + "     Modulo  " +
-           gear.M.textOrEmpty() + "\t" + "Tipo  " + gear.T.textOrEmpty() + "\t" + "   QTY   " +
-           gear.QTY.textOrEmpty();
+           gear.M.textOrEmpty() + "\t" + "Tipo  " + gear.T.textOrEmpty() + "\t" + "   QTY   " + gear.QTY.textOrEmpty();
 }
 
 void loadFullList(Form1& form, const std::string& query) {

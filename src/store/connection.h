@@ -23,8 +23,7 @@ public:
 
     // Opens the database file the string names. Nothing is ever created: a
     // missing file or folder is a failure that names the path.
-    void open(const std::string& connectionString, const std::string& userId, const std::string& password,
-              int options);
+    void open(const std::string& connectionString, const std::string& userId, const std::string& password, int options);
 
     // Runs one statement (insert, update, delete) and keeps no result.
     void execute(const std::string& commandText, int options);

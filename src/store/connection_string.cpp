@@ -75,8 +75,7 @@ std::map<std::string, std::string> readConnectionString(std::string_view text) {
                 value += text[i];
             }
             const auto end = text.find(';', i + 1);
-            if (!trimmed(text.substr(i + 1, end - (i + 1))).empty())
-                reject("text after '}' in: " + std::string(text));
+            if (!trimmed(text.substr(i + 1, end - (i + 1))).empty()) reject("text after '}' in: " + std::string(text));
             pos = end == std::string_view::npos ? text.size() : end + 1;
         } else {
             const auto end = text.find(';', valueStart);

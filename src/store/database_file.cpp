@@ -18,8 +18,9 @@ std::shared_ptr<sqlite::Database> openDatabaseFile(const std::filesystem::path& 
     const int rc = sqlite3_exec(database->handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) return database;
     if ((rc & 0xff) == SQLITE_NOTADB && isAccessFile(file))
-        throw Failure(rc, "this is an Access database from the old Windows program, not one of this program: " +
-                              file.string() + ". Bring its gears over with: zanfiro-db import " + file.string());
+        throw Failure(rc,
+                      "this is an Access database from the old Windows program, not one of this program: " +
+                          file.string() + ". Bring its gears over with: zanfiro-db import " + file.string());
     throw Failure(rc, std::string(sqlite3_errmsg(database->handle())) + ": " + file.string());
 }
 

@@ -7,8 +7,6 @@ Failure::Failure(int number, std::string description)
       number_(number),
       description_(std::move(description)) {}
 
-Failure failure::objectClosed() {
-    return Failure(kNotOpen, "Operation is not allowed when the object is closed.");
-}
+Failure failure::objectClosed() { return Failure(kNotOpen, "Operation is not allowed when the object is closed."); }
 
 }  // namespace zanfiro::store

@@ -52,15 +52,13 @@ Value Recordset::field(const std::string& name) const {
     if (found == columnNames_.end())
         throw Failure(failure::kUnknownColumn,
                       "Item cannot be found in the collection corresponding to the requested name: " + name);
-    if (atEnd_)
-        noCurrentRecord();
+    if (atEnd_) noCurrentRecord();
     return statement_->column(static_cast<int>(found - columnNames_.begin()));
 }
 
 void Recordset::moveNext() {
     if (!statement_) throw failure::objectClosed();
-    if (atEnd_)
-        noCurrentRecord();
+    if (atEnd_) noCurrentRecord();
     atEnd_ = !statement_->step();
 }
 

@@ -25,8 +25,8 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    void open(const std::string& source, const Connection& activeConnection, CursorType cursorType,
-              LockType lockType, int options);
+    void open(const std::string& source, const Connection& activeConnection, CursorType cursorType, LockType lockType,
+              int options);
 
     // True when no record is current: after the last one, or at once when
     // the query found none.

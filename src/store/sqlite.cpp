@@ -100,12 +100,9 @@ std::string Statement::columnName(int column) const { return sqlite3_column_name
 
 Value Statement::column(int column) const {
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_INTEGER:
-        return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, column)));
-    case SQLITE_FLOAT:
-        return Value(realText(sqlite3_column_double(stmt_, column)));
-    case SQLITE_NULL:
-        return Value();
+    case SQLITE_INTEGER: return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, column)));
+    case SQLITE_FLOAT: return Value(realText(sqlite3_column_double(stmt_, column)));
+    case SQLITE_NULL: return Value();
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
         return Value(std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))));

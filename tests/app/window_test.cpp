@@ -96,12 +96,14 @@ TEST(StartUp, ListsEveryGearByModuleAsTextCharacterForCharacterWithNullsAddingNo
     db.insertWithId(10, num(18), txt("120"), txt("P"), num(0));  // before 48 as text only
     WindowHarness ui(db);
     ASSERT_TRUE(ui.start());
-    EXPECT_THAT(ui.comboRows(), ElementsAre("7   -      Denti  40\t         Modulo    0.4\t      Tipo    C\t    QTY   12",
-                                            "10   -      Denti  18\t         Modulo    120\t      Tipo    P\t    QTY   0",
-                                            "9   -      Denti  \t         Modulo    48\t      Tipo    \t    QTY   "));
-    EXPECT_THAT(ui.listRows(), ElementsAre("7   -      Denti  40\t     Modulo  0.4\tTipo  C\t   QTY   12",
-                                           "10   -      Denti  18\t     Modulo  120\tTipo  P\t   QTY   0",
-                                           "9   -      Denti  \t     Modulo  48\tTipo  \t   QTY   "));
+    EXPECT_THAT(ui.comboRows(),
+                ElementsAre("7   -      Denti  40\t         Modulo    0.4\t      Tipo    C\t    QTY   12",
+                            "10   -      Denti  18\t         Modulo    120\t      Tipo    P\t    QTY   0",
+                            "9   -      Denti  \t         Modulo    48\t      Tipo    \t    QTY   "));
+    EXPECT_THAT(ui.listRows(),
+                ElementsAre("7   -      Denti  40\t     Modulo  0.4\tTipo  C\t   QTY   12",
+                            "10   -      Denti  18\t     Modulo  120\tTipo  P\t   QTY   0",
+                            "9   -      Denti  \t     Modulo  48\tTipo  \t   QTY   "));
     EXPECT_EQ(ui.combo("Combo1")->currentIndex(), -1);
 }
 
@@ -111,22 +113,49 @@ TEST_F(StartedWindow, TabVisitsFieldsButtonsAndEveryOptionInTabIndexOrderSkippin
         QTest::keyClick(ui.window().windowHandle(), Qt::Key_Tab);
         seen.push_back(ui.focusedControl());
     }
-    EXPECT_THAT(seen, ElementsAre("Combo1", "List1", "Text1", "Text4", "Command1", "Command2", "Command3", "Command4",
-                                     "Command5", "Command6", "Option3", "Option4", "Option5", "Option6", "Option1",
-                                     "Option2", "Combo2", "Combo3", "Combo1"));
+    EXPECT_THAT(seen,
+                ElementsAre("Combo1",
+                            "List1",
+                            "Text1",
+                            "Text4",
+                            "Command1",
+                            "Command2",
+                            "Command3",
+                            "Command4",
+                            "Command5",
+                            "Command6",
+                            "Option3",
+                            "Option4",
+                            "Option5",
+                            "Option6",
+                            "Option1",
+                            "Option2",
+                            "Combo2",
+                            "Combo3",
+                            "Combo1"));
 }
 
 TEST_F(StartedWindow, OptionGroupsEachKeepExactlyOneSelectionAndLeaveTheOtherGroupAlone) {
     Form1& f = ui.form();
     OptionButton* const byProgram[] = {&f.Option1, &f.Option2, &f.Option3, &f.Option4, &f.Option5, &f.Option6};
-    const struct { int option; bool byMouse; const char* after; } steps[] = {
-        {5, true, "Option1 Option5"},  {2, true, "Option2 Option5"}, {6, false, "Option2 Option6"},
-        {1, false, "Option1 Option6"}, {4, true, "Option1 Option4"}, {3, false, "Option1 Option3"},
+    const struct {
+        int option;
+        bool byMouse;
+        const char* after;
+    } steps[] = {
+        {5, true, "Option1 Option5"},
+        {2, true, "Option2 Option5"},
+        {6, false, "Option2 Option6"},
+        {1, false, "Option1 Option6"},
+        {4, true, "Option1 Option4"},
+        {3, false, "Option1 Option3"},
     };
     for (const auto& s : steps) {
         QRadioButton* button = ui.option("Option" + std::to_string(s.option));
-        if (s.byMouse) QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-        else byProgram[s.option - 1]->select();
+        if (s.byMouse)
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        else
+            byProgram[s.option - 1]->select();
         EXPECT_EQ(options(ui), s.after) << "Option" << s.option << (s.byMouse ? " by mouse" : " by program");
     }
 }

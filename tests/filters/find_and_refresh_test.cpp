@@ -7,10 +7,11 @@ namespace {
 // Every pair with teeth out of ID and QTY order, equal teeth, an empty pair, the ID range's ends, look-alikes.
 class Stock : public WindowTest {
     void SetUp() override {
-        seed({{40, "0.4", "C", 1}, {9, "0.4", "C", 2},  {100, "0.4", "C", 3}, {40, "0.4", "C", 4}, {12, "0.4", "P", 5},
-              {30, "0.6", "P", 6}, {40, "0.6", "C", 12}, {25, "0.6", "P", 8}, {50, "48", "C", 9},   {15, "48", "P", 10},
-              {15, "48", "P", 11}, {8, "48", "P", 12},  {70, "64", "C", 13},  {1, "0.4 ", "C", 0},  {1, "0.40", "C", 0},
-              {1, "48 ", "P", 0},  {1, "0.4", "c", 0},  {1, "48", "P ", 0},   {20, "0.6", "C", 99}, {30, "48", "C", 99},
+        seed({{40, "0.4", "C", 1}, {9, "0.4", "C", 2},  {100, "0.4", "C", 3}, {40, "0.4", "C", 4},
+              {12, "0.4", "P", 5}, {30, "0.6", "P", 6}, {40, "0.6", "C", 12}, {25, "0.6", "P", 8},
+              {50, "48", "C", 9},  {15, "48", "P", 10}, {15, "48", "P", 11},  {8, "48", "P", 12},
+              {70, "64", "C", 13}, {1, "0.4 ", "C", 0}, {1, "0.40", "C", 0},  {1, "48 ", "P", 0},
+              {1, "0.4", "c", 0},  {1, "48", "P ", 0},  {20, "0.6", "C", 99}, {30, "48", "C", 99},
               {60, "64", "C", 99}, {10, "0.4", "P", 99}});
         db.insertWithId(32767, num(40), txt("0.6"), txt("P"), num(3));
         db.insertWithId(-32768, num(25), txt("0.6"), txt("P"), num(4));
@@ -28,10 +29,14 @@ TEST_F(Stock, FindShowsTheWorkedExampleCharacterForCharacterInBothLists) {
 
 TEST_F(Stock, FindAndTheRefreshListExactlyThePairByTeethWithTheIdAtTheHeadOfEveryRowUnderFindsTitle) {
     const std::tuple<const char*, const char*, const char*, Strings> pairs[] = {
-        {"C", "Option3", "Lista Corone Modulo 0.4", {"2", "1", "4", "3"}}, {"C", "Option4", "Lista Corone Modulo 0.6", {"19", "7"}},
-        {"C", "Option5", "Lista Corone Modulo 48", {"20", "9"}},     {"C", "Option6", "Lista Corone Modulo 64", {"21", "13"}},
-        {"P", "Option3", "Lista Pignioni Modulo 0.4", {"22", "5"}},  {"P", "Option5", "Lista Pignioni Modulo 48", {"12", "10", "11"}},
-        {"P", "Option4", "Lista Pignioni Modulo 0.6", {"-32768", "8", "6", "32767"}}, {"P", "Option6", "Lista Pignioni Modulo 64", {}}};
+        {"C", "Option3", "Lista Corone Modulo 0.4", {"2", "1", "4", "3"}},
+        {"C", "Option4", "Lista Corone Modulo 0.6", {"19", "7"}},
+        {"C", "Option5", "Lista Corone Modulo 48", {"20", "9"}},
+        {"C", "Option6", "Lista Corone Modulo 64", {"21", "13"}},
+        {"P", "Option3", "Lista Pignioni Modulo 0.4", {"22", "5"}},
+        {"P", "Option5", "Lista Pignioni Modulo 48", {"12", "10", "11"}},
+        {"P", "Option4", "Lista Pignioni Modulo 0.6", {"-32768", "8", "6", "32767"}},
+        {"P", "Option6", "Lista Pignioni Modulo 64", {}}};
     // FIND shows Corona with Modulo 0.4 in the full-list layout; the refresh never does.
     const auto expectLayout = [this](bool fullList) {
         for (const std::string& row : ui.comboRows())
@@ -60,8 +65,10 @@ TEST_F(Stock, RefreshTakesTheTypeOnlyFromExactlyCOrPInCombo2AndKeepsTheEditorOth
         fillEditor(ui, editor);
         ui.form().Label1.setCaption("Record Eliminato");
         refreshFilteredList(ui.form());
-        EXPECT_EQ(shown(ui), T == "P" ? Shown("Record Eliminato", Editor{}, corona48, {"12", "10", "11"})
-                                      : Shown("Record Eliminato", editor, corona48, {})) << '"' << T << '"';
+        EXPECT_EQ(shown(ui),
+                  T == "P" ? Shown("Record Eliminato", Editor{}, corona48, {"12", "10", "11"})
+                           : Shown("Record Eliminato", editor, corona48, {}))
+            << '"' << T << '"';
     }
 }
 

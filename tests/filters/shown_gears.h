@@ -3,9 +3,10 @@
 // What the operator does and sees in the window, for the editing and filter suites.
 
 #include <QRadioButton>
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
-#include <gtest/gtest.h>
 
 #include "editing/id_text.h"
 #include "editing/split_row.h"
@@ -15,20 +16,27 @@
 namespace zanfiro::testing {
 
 using Strings = std::vector<std::string>;
-using Editor = std::array<std::string, 4>;            // Text1, Combo3, Combo2, Text4
-using Options = std::pair<std::string, std::string>;  // the selected type and module options
+using Editor = std::array<std::string, 4>;                    // Text1, Combo3, Combo2, Text4
+using Options = std::pair<std::string, std::string>;          // the selected type and module options
 using Gear = std::tuple<int, const char*, const char*, int>;  // D, M, T, QTY
 
 // A window on a database file of its own, seeded with IDs from 1 up.
 class WindowTest : public ::testing::Test {
 protected:
-    void seed(const std::vector<Gear>& gears) { for (const auto& [D, M, T, QTY] : gears) db.insert(D, M, T, QTY); }
-    void open(const std::vector<Gear>& gears = {}) { seed(gears); ASSERT_TRUE(ui.start()); }
+    void seed(const std::vector<Gear>& gears) {
+        for (const auto& [D, M, T, QTY] : gears) db.insert(D, M, T, QTY);
+    }
+    void open(const std::vector<Gear>& gears = {}) {
+        seed(gears);
+        ASSERT_TRUE(ui.start());
+    }
     TempDatabase db;
     WindowHarness ui{db};
 };
 
-inline Editor editorOf(const WindowHarness& ui) { return {ui.text("Text1"), ui.text("Combo3"), ui.text("Combo2"), ui.text("Text4")}; }
+inline Editor editorOf(const WindowHarness& ui) {
+    return {ui.text("Text1"), ui.text("Combo3"), ui.text("Combo2"), ui.text("Text4")};
+}
 
 // As a paste would put them, past the keyboard rules.
 inline void fillEditor(WindowHarness& ui, const Editor& e) {
@@ -60,7 +68,8 @@ inline Shown shown(const WindowHarness& ui) {
 
 inline void pick(WindowHarness& ui, std::int64_t id) {
     const Strings rows = ui.comboRows();
-    const auto row = std::ranges::find_if(rows, [&](const std::string& r) { return r.starts_with(std::to_string(id) + " "); });
+    const auto row =
+        std::ranges::find_if(rows, [&](const std::string& r) { return r.starts_with(std::to_string(id) + " "); });
     ASSERT_NE(row, rows.end()) << "no row for ID " << id;
     ui.choose("Combo1", static_cast<int>(row - rows.begin()));
 }

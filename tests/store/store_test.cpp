@@ -47,8 +47,12 @@ TEST(ConnectionString, DriveCIsTheHomeFolderAndMalformedOrForeignStringsFailWith
     };
     for (const auto& [text, path] : paths) EXPECT_EQ(dataSourceFor(text, "/home/op").database, path) << text;
     const std::pair<std::string, std::string> failures[] = {
-        {kAccess + "{/tmp/DB.mdb", "3709 "}, {kAccess + "{/tmp/DB}.mdb", "3709 "}, {kAccess + R"(D:\DB.mdb)", "3709 "},
-        {kAccess + R"(C:NDB\DB.mdb)", "3709 "}, {kAccess, "3709 "}, {R"(dbq=C:\NDB\DB.mdb)", "3709 "},
+        {kAccess + "{/tmp/DB.mdb", "3709 "},
+        {kAccess + "{/tmp/DB}.mdb", "3709 "},
+        {kAccess + R"(D:\DB.mdb)", "3709 "},
+        {kAccess + R"(C:NDB\DB.mdb)", "3709 "},
+        {kAccess, "3709 "},
+        {R"(dbq=C:\NDB\DB.mdb)", "3709 "},
         {R"(driver={SQL Server};dbq=C:\NDB\DB.mdb)", "3706 driver not found: SQL Server"},
     };
     for (const auto& [text, said] : failures)
@@ -83,13 +87,19 @@ TEST(Queries, FilteredQueriesFindOnlyTheirPairStartUpGoesByModuleAsTextLoadAllBy
     for (const auto& module : modules)
         for (const auto& type : types) db.insert(10, module, type, 1), db.insert(9, module, type, 2);
     // Module and type compare as text, character for character.
-    for (const auto& [module, type] : {std::pair{"0.40", "C"}, {" 0.4", "C"}, {"0.4 ", "C"}, {"0.4", "c"},
-                                       {"0.4", "C "}, {"048", "P"}, {"64.0", "P"}})
+    for (const auto& [module, type] : {std::pair{"0.40", "C"},
+                                       {" 0.4", "C"},
+                                       {"0.4 ", "C"},
+                                       {"0.4", "c"},
+                                       {"0.4", "C "},
+                                       {"048", "P"},
+                                       {"64.0", "P"}})
         db.insert(5, module, type, 3);
     for (const auto& m : modules)
         for (const auto& t : types)
-            EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears where M= '" + m + "' AND T='" + t + "' order by d",
-                             {"D", "m", "T"}), (std::vector{"9|" + m + "|" + t, "10|" + m + "|" + t}));
+            EXPECT_EQ(
+                rowsOf(db, "SELECT * FROM Gears where M= '" + m + "' AND T='" + t + "' order by d", {"D", "m", "T"}),
+                (std::vector{"9|" + m + "|" + t, "10|" + m + "|" + t}));
     for (const auto& [d, m] : {std::pair{10, "64"}, {9, "0.6"}, {100, "100"}, {48, "48"}, {40, "0.4"}})
         orders.insert(d, m, "C", 1);
     EXPECT_EQ(rowsOf(orders, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}),
@@ -114,7 +124,8 @@ TEST(Recordset, FieldsGoByNameInAnyCaseNullHasNoTextAndWithoutARecordReadingFail
 }
 
 TEST(Open, AMissingOrForeignFileFailsNamingThePathAndNothingIsCreated) {
-    const std::tuple<std::string, std::string, std::string> cases[] = {  // file, its content, what is said
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        // file, its content, what is said
         {"DB.mdb", "", ""},
         {"NDB/DB.mdb", "", ""},
         {"DB.mdb", "Denti;Modulo\n40;0.4\n", "file is not a database: "},

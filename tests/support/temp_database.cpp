@@ -52,7 +52,10 @@ std::vector<StoredGear> TempDatabase::gears() const {
     store::sqlite::Statement select(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID");
     std::vector<StoredGear> rows;
     while (select.step())
-        rows.push_back({std::stoll(select.column(0).text()), select.column(1), select.column(2), select.column(3),
+        rows.push_back({std::stoll(select.column(0).text()),
+                        select.column(1),
+                        select.column(2),
+                        select.column(3),
                         select.column(4)});
     return rows;
 }

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+
 #include <stdexcept>
 #include <string>
 #include <string_view>

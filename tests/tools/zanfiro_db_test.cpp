@@ -46,11 +46,14 @@ std::string everything(const fs::path& folder) {
 TEST(Import, StoresEveryRecordOfEachAccessFileAsMdbExportPrintsItAndTheNextGearFollowsTheLargestId) {
     const std::string none = "Values converted: 0.\n";
     const std::string awkward = none + "Missing values, kept missing: 4.\nEmpty texts, kept empty: 1.\n";
-    const struct { std::string name, env; int count, lastId; std::string report; } fixtures[] = {
-        {"numeric", "", 128, 149, none},
-        {"text", "", 128, 149, "Values converted: 256.\n  to whole numbers: D 128, QTY 128\n"},
-        {"edge", "", 11, 11, awkward},
-        {"edge", "MDBICONV=ISO-8859-1 ", 11, 11, awkward}};  // the shell's charset must not reach the texts
+    const struct {
+        std::string name, env;
+        int count, lastId;
+        std::string report;
+    } fixtures[] = {{"numeric", "", 128, 149, none},
+                    {"text", "", 128, 149, "Values converted: 256.\n  to whole numbers: D 128, QTY 128\n"},
+                    {"edge", "", 11, 11, awkward},
+                    {"edge", "MDBICONV=ISO-8859-1 ", 11, 11, awkward}};  // the shell's charset must not reach the texts
     for (const auto& [name, env, count, lastId, report] : fixtures) {
         SCOPED_TRACE(env + name);
         const std::string n = std::to_string(count), l = std::to_string(lastId), file = data("gears-" + name + ".mdb");
@@ -73,26 +76,43 @@ TEST(Import, ReplaceSwapsTheStockKeepingNullApartFromEmptyTextAndTheNextGearFoll
     run(db.folder(), {"demo", "DB.mdb"});
     EXPECT_THAT(run(db.folder(), {"import", "--replace", data("gears-edge.mdb"), "DB.mdb"}).said(),
                 HasSubstr("Wrote 11 gears to " + db.path().string() + ", in place of the 24 gears it held.\n"));
-    const std::vector<StoredGear> expected{
-        {1, num(20), txt("0.4"), txt("C"), num(12)},    {2, null(), txt("0.6"), txt("P"), num(3)},
-        {3, num(30), null(), txt("C"), num(4)},         {4, num(31), txt("48"), null(), num(5)},
-        {5, num(32), txt("64"), txt("P"), null()},      {6, num(40), txt("0.4 "), txt("C"), num(1)},
-        {7, num(41), txt("O'Brien"), txt("P"), num(2)}, {8, num(42), txt("\u00b5-Modul \u00e4"), txt("c"), num(6)},
-        {9, num(43), txt(""), txt("P"), num(7)},        {10, num(44), txt("64"), txt("P"), num(2147483647)},
-        {11, num(-1), txt("0.6"), txt("C"), num(0)}};
+    const std::vector<StoredGear> expected{{1, num(20), txt("0.4"), txt("C"), num(12)},
+                                           {2, null(), txt("0.6"), txt("P"), num(3)},
+                                           {3, num(30), null(), txt("C"), num(4)},
+                                           {4, num(31), txt("48"), null(), num(5)},
+                                           {5, num(32), txt("64"), txt("P"), null()},
+                                           {6, num(40), txt("0.4 "), txt("C"), num(1)},
+                                           {7, num(41), txt("O'Brien"), txt("P"), num(2)},
+                                           {8, num(42), txt("\u00b5-Modul \u00e4"), txt("c"), num(6)},
+                                           {9, num(43), txt(""), txt("P"), num(7)},
+                                           {10, num(44), txt("64"), txt("P"), num(2147483647)},
+                                           {11, num(-1), txt("0.6"), txt("C"), num(0)}};
     EXPECT_EQ(db.gears(), expected);
     EXPECT_EQ(db.insert(30, "64", "C", 1), 12);
 }
 
 TEST(Import, RefusesUnfitSourcesAndFullTargetsExitingNonZeroAndLeavingEveryFileAsItWas) {
     // Jet 4 keeps names and texts as UTF-16LE, so broken copies are made by replacing bytes in place.
-    const auto utf16 = [](std::string ascii) { std::string out; for (char c : ascii) out += {c, '\0'}; return out; };
+    const auto utf16 = [](std::string ascii) {
+        std::string out;
+        for (char c : ascii) out += {c, '\0'};
+        return out;
+    };
     const std::string id149("\x95\0\0\0\x24\0\0\0", 8), id148("\x94\0\0\0\x24\0\0\0", 8);  // ID, D of the last record
-    const struct { const char* fixture; std::string what, by; bool demo; std::string args, said; } cases[] = {
+    const struct {
+        const char* fixture;
+        std::string what, by;
+        bool demo;
+        std::string args, said;
+    } cases[] = {
         {nullptr, "", "", false, "old.mdb DB.mdb", "not an Access database"},
         {"gears-numeric.mdb", utf16("Gears"), utf16("Gearz"), false, "old.mdb new/DB.mdb", "has no table Gears"},
         {"gears-numeric.mdb", utf16("QTY"), utf16("QTX"), false, "old.mdb DB.mdb", "has no column QTY"},
-        {"gears-text.mdb", utf16("187"), utf16("1x7"), true, "--replace old.mdb DB.mdb",
+        {"gears-text.mdb",
+         utf16("187"),
+         utf16("1x7"),
+         true,
+         "--replace old.mdb DB.mdb",
          "the record with ID 149 of Gears, QTY is \"1x7\", which is not a whole number"},
         {"gears-numeric.mdb", id149, id148, false, "old.mdb new/DB.mdb", "the ID 148 is already in the database"},
         {"gears-numeric.mdb", id149, id148, true, "--replace old.mdb DB.mdb", "the ID 148 is already in the database"},
@@ -117,8 +137,9 @@ TEST(Export, WritesCsvThatReadsBackWithQuotesCommasAndLineBreaksAndTellsNullFrom
     db.insertWithId(1, num(20), txt("0.4"), txt("C"), num(12));
     db.insertWithId(3, txt("12a"), txt(""), txt("two\r\nlines"), num(-7));
     const Outcome exported = run(db.folder(), {"export", "DB.mdb"});
-    EXPECT_EQ(exported.out, "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n2,,\"a,b\",\"say \"\"hi\"\"\",\r\n"
-                            "3,12a,\"\",\"two\r\nlines\",-7\r\n");
+    EXPECT_EQ(exported.out,
+              "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n2,,\"a,b\",\"say \"\"hi\"\"\",\r\n"
+              "3,12a,\"\",\"two\r\nlines\",-7\r\n");
     std::ofstream(db.folder() / "out.csv", std::ios::binary) << exported.out;
     EXPECT_EQ(run(db.folder(), {":memory:", ".import --csv out.csv t", "SELECT * FROM t"}, "sqlite3").out,
               "1|20|0.4|C|12\n2||a,b|say \"hi\"|\n3|12a||two\r\nlines|-7\n");
@@ -127,7 +148,8 @@ TEST(Export, WritesCsvThatReadsBackWithQuotesCommasAndLineBreaksAndTellsNullFrom
 TEST(ZanfiroDb, PathInitDemoAndImportServeTheProgramsPlaceOrAGivenPathAndWrongCommandLinesAreRefused) {
     TempDatabase home(TempDatabase::Content::NoFile);
     const std::string folder = home.folder().string(), place = folder + "/NDB/DB.mdb";
-    const std::pair<std::vector<std::string>, std::string> runs[] = {  // arguments, exit code and what is said
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        // arguments, exit code and what is said
         {{"path"}, "0 " + place + "\n"},
         {{"init"}, "0 Created an empty gear database at " + place + "\n"},
         {{"demo"}, "0 Wrote 24 sample gears to " + place + "\n"},
@@ -141,8 +163,13 @@ TEST(ZanfiroDb, PathInitDemoAndImportServeTheProgramsPlaceOrAGivenPathAndWrongCo
         {{"init", "a.mdb", "b.mdb"}, "2 zanfiro-db: too many arguments for init\n\nusage:"},
         {{"import"}, "2 zanfiro-db: import needs the Access file to read\n\nusage:"}};
     for (const auto& [args, said] : runs) EXPECT_THAT(run(folder, args).said(), StartsWith(said));
-    EXPECT_EQ(run(folder, {place, "SELECT count(*), count(DISTINCT T), count(DISTINCT M) FROM Gears WHERE "
-                                  "T IN ('C', 'P') AND M IN ('0.4', '0.6', '48', '64')"}, "sqlite3").out, "24|2|4\n");
+    EXPECT_EQ(run(folder,
+                  {place,
+                   "SELECT count(*), count(DISTINCT T), count(DISTINCT M) FROM Gears WHERE "
+                   "T IN ('C', 'P') AND M IN ('0.4', '0.6', '48', '64')"},
+                  "sqlite3")
+                  .out,
+              "24|2|4\n");
     EXPECT_FALSE(fs::exists(folder + "/missing.mdb"));
     // An Access file put where the program looks becomes its database and is kept beside it, never overwritten.
     const std::string kept = folder + "/NDB/DB-Access.mdb";
