@@ -16,7 +16,7 @@
 #include "app/main_window.h"
 #include "editing/list_all.h"
 #include "form/full_list.h"
-#include "store/database_file.h"
+#include "store/engine.h"
 #include "store/sqlite.h"
 
 namespace {
@@ -31,7 +31,7 @@ public:
         std::string pattern = (fs::temp_directory_path() / "zanfiro-bench-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         folder_ = pattern;
-        store::createGearsDatabase(path());
+        store::createDatabase(path());
         store::sqlite::Database db(path(), store::sqlite::Database::Mode::OpenExisting);
         db.exec("BEGIN");
         store::sqlite::Statement insert(db, "INSERT INTO Gears (D, M, T, QTY) VALUES (?, ?, ?, ?)");
@@ -78,7 +78,21 @@ void perGear(benchmark::State& state) {
 void DataSideFullListLoad(benchmark::State& state) {
     BenchDatabase db(static_cast<int>(state.range(0)));
     NullControls c;
-    Form1 form{c, c, c, c, c, c, c, c, c, c, c, c, c, c, db.connectionString(), {}, {}, {}};
+    Form1 form{.window = c,
+               .Combo1 = c,
+               .List1 = c,
+               .Text1 = c,
+               .Text4 = c,
+               .Option1 = c,
+               .Option2 = c,
+               .Option3 = c,
+               .Option4 = c,
+               .Option5 = c,
+               .Option6 = c,
+               .Combo2 = c,
+               .Combo3 = c,
+               .Label1 = c,
+               .connectionString = db.connectionString()};
     for (auto _ : state) loadFullList(form, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC");
     perGear(state);
 }

@@ -1,38 +1,24 @@
 #include "access_import.h"
 
-#include <sqlite3.h>
-
-#include <array>
 #include <charconv>
+#include <set>
 #include <string_view>
 #include <vector>
 
 #include "access_table.h"
-#include "store/database_file.h"
-#include "store/failure.h"
-#include "store/sqlite.h"
-#include "store/value.h"
+#include "base/failure.h"
+#include "base/text.h"
+#include "store/engine.h"
+#include "store/gear_table.h"
 
 namespace zanfiro::tools {
 
 namespace {
 
 namespace fs = std::filesystem;
-using store::Failure;
+using store::GearRecord;
+using store::kGearColumns;
 using store::Value;
-
-enum Column { kId, kD, kM, kT, kQty };
-
-struct Gear {
-    std::int64_t id;
-    std::array<Value, 4> values;  // D, M, T, QTY
-};
-
-std::string_view trimmedBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // Reads a whole number from the text form mdbtools gives. Decimal columns
 // may add a fraction of zeros ("12.000"); texts may not, since "1.000" in
@@ -59,28 +45,33 @@ public:
     RecordConverter(const AccessGearsTable& table, ImportSummary& summary)
         : columns_(table.columns()), summary_(summary) {
         for (std::size_t i = 0; i < columns_.size(); ++i) {
-            const bool wantsText = i == kM || i == kT;
-            const ColumnKind kind = columns_[i].kind;
-            if (kind == ColumnKind::Other || (wantsText && kind == ColumnKind::Decimal))
-                throw Failure(store::failure::kTypeMismatch,
+            const bool wantsText = kGearColumns[i].kind == store::ColumnKind::Text;
+            const AccessKind kind = columns_[i].kind;
+            if (kind == AccessKind::Other || (wantsText && kind == AccessKind::Decimal))
+                throw Failure(failure::kTypeMismatch,
                               "the column " + columns_[i].name + " of Gears holds " + columns_[i].typeName +
                                   " values, which no gear has: " + summary.source.string());
         }
     }
 
-    Gear convert(const AccessRecord& record) {
+    GearRecord convert(const AccessRecord& record) {
         ++ordinal_;
         currentId_.clear();
-        Value id = wholeNumber(record, kId);
-        if (id.isNull())
-            throw Failure(store::failure::kTypeMismatch,
-                          "record " + std::to_string(ordinal_) +
-                              " of Gears has no ID; without it the gear cannot "
-                              "keep its number");
-        currentId_ = id.text();
-        Gear gear{std::stoll(currentId_),
-                  {wholeNumber(record, kD), text(record, kM), text(record, kT), wholeNumber(record, kQty)}};
-        for (std::size_t i = kD; i <= kQty; ++i) summary_.missingValues += !record[i].has_value();
+        GearRecord gear;
+        for (std::size_t i = 0; i < kGearColumns.size(); ++i) {
+            const store::GearColumn& column = kGearColumns[i];
+            gear.*column.field = column.kind == store::ColumnKind::Text ? text(record, i) : wholeNumber(record, i);
+            if (column.kind != store::ColumnKind::Id) {
+                summary_.missingValues += !record[i].has_value();
+                continue;
+            }
+            if (gear.ID.isNull())
+                throw Failure(failure::kTypeMismatch,
+                              concat({"record ",
+                                      std::to_string(ordinal_),
+                                      " of Gears has no ID; without it the gear cannot keep its number"}));
+            currentId_ = gear.ID.text();
+        }
         return gear;
     }
 
@@ -94,32 +85,30 @@ private:
     Value wholeNumber(const AccessRecord& record, std::size_t column) {
         if (!record[column]) return Value();
         const std::string& raw = *record[column];
-        const ColumnKind kind = columns_[column].kind;
+        const AccessKind kind = columns_[column].kind;
         std::string_view text = raw;
-        if (kind == ColumnKind::Text) {
-            text = trimmedBlanks(text);
+        if (kind == AccessKind::Text) {
+            text = trimmed(text, " \t");
             if (text.empty()) {
                 ++summary_.blankToNull[columns_[column].name];
                 return Value();
             }
         }
         std::int64_t number = 0;
-        switch (parseWhole(text, kind == ColumnKind::Decimal, number)) {
+        switch (parseWhole(text, kind == AccessKind::Decimal, number)) {
         case Parse::Ok: break;
         case Parse::NotWhole:
-            throw Failure(store::failure::kTypeMismatch,
-                          where(column) + " is \"" + raw + "\", which is not a whole number");
+            throw Failure(failure::kTypeMismatch, where(column) + " is \"" + raw + "\", which is not a whole number");
         case Parse::TooLarge:
-            throw Failure(store::failure::kOverflow,
-                          where(column) + " is \"" + raw + "\", too large for a whole number");
+            throw Failure(failure::kOverflow, where(column) + " is \"" + raw + "\", too large for a whole number");
         }
-        if (kind != ColumnKind::WholeNumber) ++summary_.toNumber[columns_[column].name];
+        if (kind != AccessKind::WholeNumber) ++summary_.toNumber[columns_[column].name];
         return Value(number);
     }
 
     Value text(const AccessRecord& record, std::size_t column) {
         if (!record[column]) return Value();
-        if (columns_[column].kind == ColumnKind::WholeNumber) ++summary_.toText[columns_[column].name];
+        if (columns_[column].kind == AccessKind::WholeNumber) ++summary_.toText[columns_[column].name];
         if (record[column]->empty()) ++summary_.emptyTexts;
         return Value(*record[column]);
     }
@@ -130,24 +119,25 @@ private:
     std::string currentId_;
 };
 
-std::vector<Gear> readGears(const fs::path& source, ImportSummary& summary) {
+std::vector<GearRecord> readGears(const fs::path& source, ImportSummary& summary) {
     AccessGearsTable table(source);
     summary.sourceFormat = table.format();
     RecordConverter converter(table, summary);
-    std::vector<Gear> gears;
+    std::vector<GearRecord> gears;
+    std::set<std::int64_t> ids;
     AccessRecord record;
-    while (table.next(record)) gears.push_back(converter.convert(record));
+    while (table.next(record)) {
+        gears.push_back(converter.convert(record));
+        const std::int64_t id = gears.back().ID.number();
+        if (!ids.insert(id).second)
+            throw Failure(failure::kDuplicateKey,
+                          concat({"the ID ",
+                                  std::to_string(id),
+                                  " is already in the database (the Access table holds it twice); nothing was "
+                                  "imported"}));
+    }
     summary.read = gears.size();
     return gears;
-}
-
-void bindValue(store::sqlite::Statement& statement, int index, const Value& value) {
-    if (value.isNull())
-        statement.bindNull(index);
-    else if (value.isNumber())
-        statement.bind(index, static_cast<std::int64_t>(std::stoll(value.text())));
-    else
-        statement.bind(index, value.text());
 }
 
 // Folders that creating `file` would make, the deepest first.
@@ -162,64 +152,38 @@ std::vector<fs::path> missingFolders(const fs::path& file) {
     return folders;
 }
 
-void writeGears(const std::vector<Gear>& gears, const fs::path& target, bool replace, ImportSummary& summary) {
+void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bool replace, ImportSummary& summary) {
     std::error_code error;
     const bool create = !fs::exists(target, error) && !fs::is_symlink(target, error);
     const std::vector<fs::path> newFolders = create ? missingFolders(target) : std::vector<fs::path>{};
-    if (create) store::createGearsDatabase(target);
+    if (create) store::createDatabase(target);
     summary.createdTarget = create;
     try {
-        auto db = store::openDatabaseFile(target);
-        // Nothing reaches the file before COMMIT: a failure anywhere below
-        // closes the database, which rolls the whole import back.
-        db->exec("BEGIN IMMEDIATE");
-        store::sqlite::Statement count(*db, "SELECT count(*) FROM Gears");
-        count.step();
-        summary.replaced = static_cast<std::size_t>(std::stoll(count.column(0).text()));
+        auto db = store::openDatabase(target);
+        // Nothing reaches the database before commit: a failure anywhere
+        // below closes the session, which rolls the whole import back.
+        db->begin();
+        summary.replaced = static_cast<std::size_t>(store::countGears(*db));
         if (summary.replaced > 0 && !replace)
-            throw Failure(import_failure::kTargetNotEmpty,
-                          "the database already holds " + std::to_string(summary.replaced) +
-                              " gears and was left unchanged; add --replace to put the imported gears in their "
-                              "place: " +
-                              target.string());
-        if (replace) db->exec("DELETE FROM Gears");
-
-        store::sqlite::Statement insert(*db, "INSERT INTO Gears (ID, D, M, T, QTY) VALUES (?, ?, ?, ?, ?)");
-        for (const Gear& gear : gears) {
-            insert.bind(1, gear.id);
-            for (int i = 0; i < 4; ++i) bindValue(insert, i + 2, gear.values[static_cast<std::size_t>(i)]);
-            try {
-                insert.step();
-            } catch (const Failure& failure) {
-                if (failure.number() != SQLITE_CONSTRAINT_PRIMARYKEY) throw;
-                throw Failure(import_failure::kDuplicateKey,
-                              "the ID " + std::to_string(gear.id) +
-                                  " is already in the database (the Access table holds it twice); nothing was "
-                                  "imported");
-            }
-            insert.reset();
+            throw Failure(failure::kTargetNotEmpty,
+                          concat({"the database already holds ",
+                                  std::to_string(summary.replaced),
+                                  " gears and was left unchanged; add --replace to put the imported gears in their "
+                                  "place: ",
+                                  target.string()}));
+        if (replace) db->execute("DELETE FROM Gears");
+        for (const GearRecord& gear : gears) {
+            store::insertGear(*db, gear);
             ++summary.written;
-            if (!summary.lowestId || gear.id < *summary.lowestId) summary.lowestId = gear.id;
-            if (!summary.highestId || gear.id > *summary.highestId) summary.highestId = gear.id;
+            const std::int64_t id = gear.ID.number();
+            if (!summary.lowestId || id < *summary.lowestId) summary.lowestId = id;
+            if (!summary.highestId || id > *summary.highestId) summary.highestId = id;
         }
-
         // The next gear the window inserts continues after the largest
-        // imported ID, whatever the file counted before.
-        if (summary.highestId) {
-            store::sqlite::Statement update(*db, "UPDATE sqlite_sequence SET seq = ? WHERE name = 'Gears'");
-            update.bind(1, *summary.highestId);
-            update.step();
-            if (db->changes() == 0) {
-                store::sqlite::Statement add(*db, "INSERT INTO sqlite_sequence (name, seq) VALUES ('Gears', ?)");
-                add.bind(1, *summary.highestId);
-                add.step();
-            }
-        }
-        store::sqlite::Statement next(*db,
-                                      "SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Gears'), 0)");
-        next.step();
-        summary.nextId = std::stoll(next.column(0).text()) + 1;
-        db->exec("COMMIT");
+        // imported ID, whatever the database counted before.
+        if (summary.highestId) db->continueIdsAfter(*summary.highestId);
+        summary.nextId = db->nextId();
+        db->commit();
     } catch (...) {
         if (create) {
             fs::remove(target, error);
@@ -232,12 +196,12 @@ void writeGears(const std::vector<Gear>& gears, const fs::path& target, bool rep
 // The operator copied the old DB.mdb to where the program looks for its
 // database. The new database is built beside it and takes its name only
 // once complete; the Access file stays as NAME-Access.mdb.
-void convertInPlace(const std::vector<Gear>& gears, const fs::path& file, ImportSummary& summary) {
+void convertInPlace(const std::vector<GearRecord>& gears, const fs::path& file, ImportSummary& summary) {
     const fs::path backup = file.parent_path() / (file.stem().string() + "-Access" + file.extension().string());
     const fs::path building = file.parent_path() / ("." + file.filename().string() + ".importing");
     std::error_code error;
     if (fs::exists(backup, error) || fs::is_symlink(backup, error))
-        throw Failure(import_failure::kTargetNotEmpty,
+        throw Failure(failure::kTargetNotEmpty,
                       "the Access file would be kept as " + backup.string() +
                           ", which exists already; move it away and run the import again");
     fs::remove(building, error);  // left by an import that was killed
@@ -249,7 +213,7 @@ void convertInPlace(const std::vector<Gear>& gears, const fs::path& file, Import
     }
     if (error) {
         fs::remove(building);
-        throw Failure(SQLITE_CANTOPEN,
+        throw Failure(failure::kCannotWriteFile,
                       "cannot put the new database in place of " + file.string() + ": " + error.message());
     }
     summary.createdTarget = false;
@@ -277,7 +241,7 @@ ImportSummary importAccessGears(const fs::path& source, const fs::path& target, 
     summary.target = target;
     // Everything is read and checked before the target is touched, so a
     // wrong file or a bad value never opens it.
-    const std::vector<Gear> gears = readGears(source, summary);
+    const std::vector<GearRecord> gears = readGears(source, summary);
     std::error_code error;
     if (fs::exists(target, error) && fs::equivalent(source, target, error))
         convertInPlace(gears, target, summary);

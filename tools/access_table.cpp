@@ -9,8 +9,8 @@
 #include <fstream>
 #include <vector>
 
-#include "store/database_file.h"
-#include "store/failure.h"
+#include "base/failure.h"
+#include "store/engine.h"
 
 namespace zanfiro::tools {
 
@@ -19,18 +19,18 @@ namespace {
 // mdbtools keeps the flags of a row in the top bits of its page offset.
 constexpr int kRowOffsetMask = 0x1fff;
 
-ColumnKind kindOf(int type) {
+AccessKind kindOf(int type) {
     switch (type) {
     case MDB_BYTE:
     case MDB_INT:
-    case MDB_LONGINT: return ColumnKind::WholeNumber;
+    case MDB_LONGINT: return AccessKind::WholeNumber;
     case MDB_MONEY:
     case MDB_FLOAT:
     case MDB_DOUBLE:
-    case MDB_NUMERIC: return ColumnKind::Decimal;
+    case MDB_NUMERIC: return AccessKind::Decimal;
     case MDB_TEXT:
-    case MDB_MEMO: return ColumnKind::Text;
-    default: return ColumnKind::Other;
+    case MDB_MEMO: return AccessKind::Text;
+    default: return AccessKind::Other;
     }
 }
 
@@ -55,7 +55,7 @@ std::string typeNameOf(int type) {
 }
 
 [[noreturn]] void unrecognized(const std::filesystem::path& file, const std::string& why) {
-    throw store::Failure(import_failure::kUnrecognizedFormat, why + ": " + file.string());
+    throw Failure(failure::kUnrecognizedFormat, why + ": " + file.string());
 }
 
 }  // namespace
@@ -64,8 +64,8 @@ struct AccessGearsTable::Handles {
     MdbHandle* mdb = nullptr;
     MdbTableDef* table = nullptr;
     // Column positions in the table (0-based), in kGearColumns order.
-    std::array<int, kGearColumns.size()> position{};
-    std::array<std::vector<char>, kGearColumns.size()> bound;
+    std::array<int, store::kGearColumns.size()> position{};
+    std::array<std::vector<char>, store::kGearColumns.size()> bound;
     std::vector<MdbField> fields;
 
     ~Handles() {
@@ -77,7 +77,7 @@ struct AccessGearsTable::Handles {
 AccessGearsTable::AccessGearsTable(const std::filesystem::path& file) : handles_(std::make_unique<Handles>()) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
-        throw store::Failure(import_failure::kUnrecognizedFormat, "there is no file " + file.string());
+        throw Failure(failure::kUnrecognizedFormat, "there is no file " + file.string());
     // mdbtools reads anything it is given; the first bytes decide first,
     // so a wrong file gets a plain answer and not a parser's complaint.
     if (!store::isAccessFile(file)) {
@@ -104,26 +104,24 @@ AccessGearsTable::AccessGearsTable(const std::filesystem::path& file) : handles_
         if (candidate->object_type == MDB_TABLE && g_ascii_strcasecmp(candidate->object_name, "Gears") == 0)
             entry = candidate;
     }
-    if (!entry)
-        throw store::Failure(import_failure::kNoSuchTable, "the Access database has no table Gears: " + file.string());
+    if (!entry) throw Failure(failure::kNoSuchTable, "the Access database has no table Gears: " + file.string());
     h.table = mdb_read_table(entry);
     if (!h.table || !mdb_read_columns(h.table))
         unrecognized(file, "mdbtools cannot read the table Gears of this Access database");
 
-    for (std::size_t wanted = 0; wanted < kGearColumns.size(); ++wanted) {
+    for (std::size_t wanted = 0; wanted < store::kGearColumns.size(); ++wanted) {
+        const std::string name(store::kGearColumns[wanted].name);
         int found = -1;
         for (guint i = 0; i < h.table->num_cols; ++i) {
             auto* column = static_cast<MdbColumn*>(g_ptr_array_index(h.table->columns, i));
-            if (g_ascii_strcasecmp(column->name, kGearColumns[wanted]) == 0) {
+            if (g_ascii_strcasecmp(column->name, name.c_str()) == 0) {
                 found = static_cast<int>(i);
                 columns_[wanted] = {column->name, typeNameOf(column->col_type), kindOf(column->col_type)};
                 break;
             }
         }
         if (found < 0)
-            throw store::Failure(
-                store::failure::kUnknownColumn,
-                std::string("the table Gears has no column ") + kGearColumns[wanted] + ": " + file.string());
+            throw Failure(failure::kUnknownColumn, "the table Gears has no column " + name + ": " + file.string());
         h.position[wanted] = found;
         h.bound[wanted].assign(h.mdb->bind_size + 1, '\0');
         mdb_bind_column(h.table, found + 1, h.bound[wanted].data(), nullptr);
@@ -152,14 +150,14 @@ bool AccessGearsTable::next(AccessRecord& record) {
     int cracked = 0;
     if (mdb_find_row(h.mdb, static_cast<int>(h.table->cur_row) - 1, &start, &size) != 0 ||
         (cracked = mdb_crack_row(h.table, start & kRowOffsetMask, size, h.fields.data())) < 0)
-        throw store::Failure(import_failure::kUnrecognizedFormat, "mdbtools cannot read a row of the table Gears");
+        throw Failure(failure::kUnrecognizedFormat, "mdbtools cannot read a row of the table Gears");
     std::vector<bool> missing(h.table->num_cols, true);
     for (int i = 0; i < cracked && i < static_cast<int>(h.fields.size()); ++i) {
         const MdbField& field = h.fields[static_cast<std::size_t>(i)];
         if (field.colnum >= 0 && field.colnum < static_cast<int>(missing.size()))
             missing[static_cast<std::size_t>(field.colnum)] = field.is_null != 0;
     }
-    for (std::size_t i = 0; i < kGearColumns.size(); ++i) {
+    for (std::size_t i = 0; i < store::kGearColumns.size(); ++i) {
         if (missing[static_cast<std::size_t>(h.position[i])])
             record[i].reset();
         else

@@ -1,7 +1,9 @@
 #include "csv_export.h"
 
-#include "store/database_file.h"
-#include "store/sqlite.h"
+#include <utility>
+
+#include "store/engine.h"
+#include "store/gear_table.h"
 
 namespace zanfiro::tools {
 
@@ -21,16 +23,17 @@ std::string csvField(const store::Value& value) {
 }
 
 std::size_t exportGearsCsv(const std::filesystem::path& database, std::ostream& out) {
-    auto db = store::openDatabaseFile(database);
-    store::sqlite::Statement query(*db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID");
-    out << "ID,D,M,T,QTY\r\n";
-    std::size_t rows = 0;
-    while (query.step()) {
-        for (int column = 0; column < 5; ++column) out << (column ? "," : "") << csvField(query.column(column));
+    const auto gears = store::allGears(*store::openDatabase(database));
+    std::string_view separator;
+    for (const store::GearColumn& column : store::kGearColumns) out << std::exchange(separator, ",") << column.name;
+    out << "\r\n";
+    for (const store::GearRecord& gear : gears) {
+        separator = {};
+        for (const store::GearColumn& column : store::kGearColumns)
+            out << std::exchange(separator, ",") << csvField(gear.*column.field);
         out << "\r\n";
-        ++rows;
     }
-    return rows;
+    return gears.size();
 }
 
 }  // namespace zanfiro::tools

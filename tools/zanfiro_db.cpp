@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "access_import.h"
+#include "base/failure.h"
 #include "csv_export.h"
 #include "demo_stock.h"
 #include "store/connection_string.h"
-#include "store/database_file.h"
-#include "store/failure.h"
+#include "store/engine.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::filesystem::path databasePath(const std::vector<std::string>& args, std::si
 }
 
 int init(const std::filesystem::path& path) {
-    zanfiro::store::createGearsDatabase(path);
+    zanfiro::store::createDatabase(path);
     std::cout << "Created an empty gear database at " << path.string() << "\n";
     return 0;
 }
@@ -97,7 +97,7 @@ int main(int argc, char* argv[]) {
         const auto path = databasePath(args, 1);
         if (command == "export") return exportCsv(path);
         return command == "init" ? init(path) : demo(path);
-    } catch (const zanfiro::store::Failure& failure) {
+    } catch (const zanfiro::Failure& failure) {
         std::cerr << "zanfiro-db: " << failure.description() << " (error " << failure.number() << ")\n";
         return 1;
     } catch (const std::exception& error) {

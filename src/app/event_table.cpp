@@ -1,7 +1,5 @@
 #include "app/event_table.h"
 
-#include <array>
-
 #include "editing/clear.h"
 #include "editing/close.h"
 #include "editing/delete.h"
@@ -17,7 +15,7 @@ namespace zanfiro {
 
 namespace {
 
-constexpr std::array<ClickHandler, 11> kClickHandlers{{
+constexpr ClickHandler kClickHandlers[] = {
     {"Combo1", pickGear},
     {"Combo2", matchTypeOption},
     {"Combo3", matchModuleOption},
@@ -29,15 +27,15 @@ constexpr std::array<ClickHandler, 11> kClickHandlers{{
     {"Command6", findGears},
     {"Command7", refreshFilteredList},
     {"List1", ignoreListClick},
-}};
+};
 
-constexpr std::array<KeyPressHandler, 5> kKeyPressHandlers{{
+constexpr KeyPressHandler kKeyPressHandlers[] = {
     {"Combo1", applyComboRule},
     {"Combo2", applyComboRule},
     {"Combo3", applyComboRule},
     {"Text1", applyDigitRule},
     {"Text4", applyDigitRule},
-}};
+};
 
 }  // namespace
 

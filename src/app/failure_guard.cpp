@@ -6,39 +6,33 @@
 #include <iostream>
 #include <new>
 
+#include "app/qt_text.h"
+
 namespace zanfiro {
 
-namespace {
-// Set once the program is on its way out, so that no event still queued
-// runs another handler against a data source that has failed.
-bool programEnding = false;
-}  // namespace
-
-FailureGuard::FailureGuard(Sink sink) : sink_(std::move(sink)) {}
+FailureGuard::FailureGuard() : sink_([this](const Failure& failure) { showFailureAndEndProgram(failure); }) {}
 
 bool FailureGuard::run(const std::function<void()>& handler) {
-    if (programEnding) return false;
+    if (programEnding_) return false;
     try {
         handler();
         return true;
-    } catch (const store::Failure& failure) {
+    } catch (const Failure& failure) {
         sink_(failure);
     } catch (const std::bad_alloc&) {
-        sink_(store::Failure(7, "Out of memory"));
+        sink_(Failure(failure::kOutOfMemory, "Out of memory"));
     } catch (const std::exception& error) {
-        sink_(store::Failure(51, std::string("Internal error: ") + error.what()));
+        sink_(Failure(failure::kInternalError, std::string("Internal error: ") + error.what()));
     }
     return false;
 }
 
-void showFailureAndEndProgram(const store::Failure& failure) {
-    programEnding = true;
-    const QString number = QString::number(failure.number());
-    const QString description = QString::fromStdString(failure.description());
+void FailureGuard::showFailureAndEndProgram(const Failure& failure) {
+    programEnding_ = true;
     std::cerr << "zanfiro: error " << failure.number() << ": " << failure.description() << std::endl;
     QMessageBox box(QMessageBox::Critical,
                     QApplication::applicationDisplayName(),
-                    QStringLiteral("Errore %1\n\n%2").arg(number, description),
+                    QStringLiteral("Errore %1\n\n%2").arg(QString::number(failure.number()), qt(failure.description())),
                     QMessageBox::Ok);
     box.exec();
     // Outside the event loop (during start-up) this does nothing and the

@@ -2,32 +2,35 @@
 
 #include <functional>
 
-#include "store/failure.h"
+#include "base/failure.h"
 
 namespace zanfiro {
 
-// The one place where a failure that leaves a handler is caught. The sink
-// decides what happens next; the program's sink shows the error and ends
-// the program, tests put their own in its place to observe it.
+inline constexpr int kFailureExitStatus = 1;
+
+// The one place where a failure that leaves a handler is caught. By default
+// it shows the error's number and description in a dialog and on standard
+// error, then ends the program with kFailureExitStatus; every statement run
+// before stays written, each one committed as it ran. Tests put a sink of
+// their own in its place to observe the failures instead.
 class FailureGuard {
 public:
-    using Sink = std::function<void(const store::Failure&)>;
+    using Sink = std::function<void(const Failure&)>;
 
-    explicit FailureGuard(Sink sink);
+    FailureGuard();
     void setSink(Sink sink) { sink_ = std::move(sink); }
 
-    // Runs one handler; false when it failed and the sink was told.
+    // Runs one handler; false when it failed and the sink was told, or when
+    // the program is already ending.
     bool run(const std::function<void()>& handler);
 
 private:
+    void showFailureAndEndProgram(const Failure& failure);
+
     Sink sink_;
+    // Set once the program is on its way out, so that no event still queued
+    // runs another handler against a data source that has failed.
+    bool programEnding_ = false;
 };
-
-inline constexpr int kFailureExitStatus = 1;
-
-// Shows the error's number and description in a dialog and on standard
-// error, then ends the program with kFailureExitStatus. Every statement run
-// before stays written: each one committed as it ran.
-void showFailureAndEndProgram(const store::Failure& failure);
 
 }  // namespace zanfiro

@@ -15,6 +15,7 @@
 #include "app/event_table.h"
 #include "app/key_press_filter.h"
 #include "app/qt_controls.h"
+#include "app/qt_text.h"
 #include "form/control_table.h"
 #include "form/startup.h"
 
@@ -23,8 +24,6 @@ namespace zanfiro {
 namespace {
 
 int pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Each option button keeps its own place in the Tab order. Qt leaves only
 // the last focused button of a group as a Tab stop, so the others get it
@@ -53,24 +52,21 @@ MainWindow::MainWindow(std::string connectionString) {
 
     createControls();
     form_ = std::unique_ptr<Form1>(new Form1{
-        *this,
-        *comboBoxes_.at("Combo1"),
-        *listBoxes_.at("List1"),
-        *textBoxes_.at("Text1"),
-        *textBoxes_.at("Text4"),
-        *optionButtons_.at("Option1"),
-        *optionButtons_.at("Option2"),
-        *optionButtons_.at("Option3"),
-        *optionButtons_.at("Option4"),
-        *optionButtons_.at("Option5"),
-        *optionButtons_.at("Option6"),
-        *comboBoxes_.at("Combo2"),
-        *comboBoxes_.at("Combo3"),
-        *labels_.at("Label1"),
-        std::move(connectionString),
-        {},
-        {},
-        {},
+        .window = *this,
+        .Combo1 = *comboBoxes_.at("Combo1"),
+        .List1 = *listBoxes_.at("List1"),
+        .Text1 = *textBoxes_.at("Text1"),
+        .Text4 = *textBoxes_.at("Text4"),
+        .Option1 = *optionButtons_.at("Option1"),
+        .Option2 = *optionButtons_.at("Option2"),
+        .Option3 = *optionButtons_.at("Option3"),
+        .Option4 = *optionButtons_.at("Option4"),
+        .Option5 = *optionButtons_.at("Option5"),
+        .Option6 = *optionButtons_.at("Option6"),
+        .Combo2 = *comboBoxes_.at("Combo2"),
+        .Combo3 = *comboBoxes_.at("Combo3"),
+        .Label1 = *labels_.at("Label1"),
+        .connectionString = std::move(connectionString),
     });
     setTabOrder();
     connectEvents();

@@ -37,7 +37,7 @@ private:
     void setTabOrder();
     void connectEvents();
 
-    FailureGuard guard_{showFailureAndEndProgram};
+    FailureGuard guard_;
     std::map<std::string, QWidget*, std::less<>> controls_;
     std::map<std::string, std::unique_ptr<TextBox>, std::less<>> textBoxes_;
     std::map<std::string, std::unique_ptr<ComboBox>, std::less<>> comboBoxes_;

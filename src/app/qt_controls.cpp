@@ -9,20 +9,18 @@
 
 #include <limits>
 
+#include "app/qt_text.h"
+
 namespace zanfiro {
 
-namespace {
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-}  // namespace
-
 QtTextBox::QtTextBox(QLineEdit* edit) : edit_(edit) {}
-std::string QtTextBox::text() const { return edit_->text().toStdString(); }
+std::string QtTextBox::text() const { return utf8(edit_->text()); }
 void QtTextBox::setText(const std::string& text) { edit_->setText(qt(text)); }
 void QtTextBox::setFocus() { edit_->setFocus(Qt::OtherFocusReason); }
 
 QtComboBox::QtComboBox(QComboBox* combo) : combo_(combo) {}
 
-std::string QtComboBox::text() const { return combo_->currentText().toStdString(); }
+std::string QtComboBox::text() const { return utf8(combo_->currentText()); }
 
 void QtComboBox::setText(const std::string& text) { combo_->setEditText(qt(text)); }
 

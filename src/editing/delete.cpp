@@ -1,5 +1,6 @@
 #include "editing/delete.h"
 
+#include "base/text.h"
 #include "editing/id_text.h"
 #include "editing/option_matching.h"
 #include "editing/split_row.h"
@@ -15,7 +16,11 @@ void deleteGear(Form1& form) {
     }
     form.splitRow = splitAt(form.Combo1.text(), " ");
     store::Connection& connection = openNewConnection(form);
-    connection.execute("DELETE * FROM Gears WHERE id = " + idText(form.splitRow.at(0)), store::kUnspecified);
+    const std::string statement = concat({
+        "DELETE * FROM Gears WHERE id = ",
+        idText(form.splitRow.at(0)),
+    });
+    connection.execute(statement, store::kUnspecified);
     connection.close();
     form.Label1.setCaption("Record Eliminato");
     form.Combo1.clear();

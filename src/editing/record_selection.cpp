@@ -1,5 +1,6 @@
 #include "editing/record_selection.h"
 
+#include "base/text.h"
 #include "editing/id_text.h"
 #include "editing/split_row.h"
 #include "form/data_access.h"
@@ -15,8 +16,11 @@ void pickGear(Form1& form) {
     form.splitRow = splitAt(form.Combo1.text(), "  ");
     openNewConnection(form);
     newRecordset(form);
-    const std::string id = idText(form.splitRow.front());
-    openRecordset(form, "SELECT * FROM Gears WHERE id = " + id);
+    const std::string query = concat({
+        "SELECT * FROM Gears WHERE id = ",
+        idText(form.splitRow.front()),
+    });
+    openRecordset(form, query);
     // No EOF test: a gear deleted since the list was made is a failure.
     const store::Recordset& gear = *form.recordset;
     form.Text1.setText(gear.field("D").text());

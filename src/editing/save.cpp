@@ -1,9 +1,11 @@
 #include "editing/save.h"
 
+#include "base/text.h"
 #include "editing/id_text.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"
 #include "form/data_access.h"
+#include "store/access_sql.h"
 
 namespace zanfiro {
 
@@ -18,33 +20,51 @@ void reportMissing(Form1& form, const char* message, Field& field) {
 }
 
 std::string insertStatement(Form1& form) {
-    return "INSERT INTO Gears " + std::string("(D, M, T, QTY) ") + "VALUES " + "('" + escaped(form.Text1.text()) +
-           "', " + "'" + escaped(form.Combo3.text()) + "', " + "'" + escaped(form.Combo2.text()) + "', " + "'" +
-           escaped(form.Text4.text()) + "')";
+    return concat({
+        "INSERT INTO Gears ",
+        "(D, M, T, QTY) ",
+        "VALUES ",
+        "('",
+        store::escaped(form.Text1.text()),
+        "', ",
+        "'",
+        store::escaped(form.Combo3.text()),
+        "', ",
+        "'",
+        store::escaped(form.Combo2.text()),
+        "', ",
+        "'",
+        store::escaped(form.Text4.text()),
+        "')",
+    });
 }
 
 std::string updateStatement(Form1& form) {
-    return "UPDATE Gears SET " + std::string("D = '") + escaped(form.Text1.text()) + "', " + "M = '" +
-           escaped(form.Combo3.text()) + "', " + "T = '" + escaped(form.Combo2.text()) + "', " + "QTY = '" +
-           escaped(form.Text4.text()) + "' " + "WHERE id = " + idText(form.splitRow.at(0));
+    return concat({
+        "UPDATE Gears SET ",
+        "D = '",
+        store::escaped(form.Text1.text()),
+        "', ",
+        "M = '",
+        store::escaped(form.Combo3.text()),
+        "', ",
+        "T = '",
+        store::escaped(form.Combo2.text()),
+        "', ",
+        "QTY = '",
+        store::escaped(form.Text4.text()),
+        "' ",
+        "WHERE id = ",
+        idText(form.splitRow.at(0)),
+    });
 }
 
 }  // namespace
 
-bool isBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
 bool isQuantity(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-std::string escaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
 }
 
 void saveGear(Form1& form) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "form/form.h"
@@ -18,8 +17,5 @@ bool isBlank(std::string_view text);
 // One or more ASCII digits and nothing else: what the quantity field can
 // hold when typed under its input rule.
 bool isQuantity(std::string_view text);
-
-// A field's text as a quoted literal's inside: every ' doubled.
-std::string escaped(std::string_view text);
 
 }  // namespace zanfiro

@@ -1,7 +1,5 @@
 #include "form/control_table.h"
 
-#include <array>
-
 namespace zanfiro {
 
 namespace {
@@ -14,7 +12,7 @@ constexpr std::string_view kModuleEntries[] = {"0.4", "0.6", "48", "64"};
 constexpr WindowDefinition kForm1{"Form1", "Zanfiro v1.1", 13275, 7785};
 
 // clang-format off
-constexpr std::array<ControlDefinition, 29> kControls{{
+constexpr ControlDefinition kControls[] = {
     {"Combo1",   ComboBox,      "Form1",  "",                    {},                         7800,  3840, 5055,  315,  0},
     {"List1",    ListBox,       "Form1",  "",                    {},                          240,   240, 7215, 6885,  1},
     {"Text1",    TextBox,       "Form1",  "",                    {},                         7800,  1320, 2175,  375,  2},
@@ -45,7 +43,7 @@ constexpr std::array<ControlDefinition, 29> kControls{{
     // Holds the filtered-list refresh; the operator can never see or reach it.
     {"Command7", CommandButton, "Form1",  "Command7",            {},                         9840,  4920,  735,  255, 27, false, false},
     {"Label8",   Label,         "Form1",  "Ricerca",             {},                         7800,  4440, 1815,  255, 28},
-}};
+};
 // clang-format on
 
 }  // namespace

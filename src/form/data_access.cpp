@@ -23,18 +23,17 @@ void closeRecordsetAndConnection(Form1& form) {
     form.connection->close();
 }
 
-GearRecord currentGear(const store::Recordset& recordset) {
-    return {recordset.field("ID"),
-            recordset.field("D"),
-            recordset.field("M"),
-            recordset.field("T"),
-            recordset.field("QTY")};
+store::GearRecord currentGear(const store::Recordset& recordset) {
+    store::GearRecord gear;
+    for (const store::GearColumn& column : store::kGearColumns)
+        gear.*column.field = recordset.field(std::string(column.name));
+    return gear;
 }
 
 void appendEveryGear(Form1& form, const RowLayout& layout) {
     store::Recordset& recordset = *form.recordset;
     while (!recordset.eof()) {
-        const GearRecord gear = currentGear(recordset);
+        const store::GearRecord gear = currentGear(recordset);
         form.Combo1.addItem(layout.comboRow(gear));
         form.List1.addItem(layout.boxRow(gear));
         recordset.moveNext();

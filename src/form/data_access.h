@@ -3,7 +3,7 @@
 #include <string>
 
 #include "form/form.h"
-#include "store/value.h"
+#include "store/gear.h"
 
 namespace zanfiro {
 
@@ -23,15 +23,12 @@ void openRecordset(Form1& form, const std::string& query);
 void closeRecordsetAndConnection(Form1& form);
 
 // The five columns of one gear, read by name from the current record.
-struct GearRecord {
-    store::Value ID, D, M, T, QTY;
-};
-GearRecord currentGear(const store::Recordset& recordset);
+store::GearRecord currentGear(const store::Recordset& recordset);
 
 // How one gear is shown: one text for Combo1 and one for List1.
 struct RowLayout {
-    std::string (*comboRow)(const GearRecord&);
-    std::string (*boxRow)(const GearRecord&);
+    std::string (*comboRow)(const store::GearRecord&);
+    std::string (*boxRow)(const store::GearRecord&);
 };
 
 // Walks the open recordset to its end, appending each gear's Combo1 row

@@ -1,16 +1,42 @@
 #include "form/full_list.h"
 
+#include "base/text.h"
+
 namespace zanfiro {
 
-std::string fullListComboRow(const GearRecord& gear) {
-    return gear.ID.textOrEmpty() + "   -      Denti  " + gear.D.textOrEmpty() + "\t" + "    " + "     Modulo    " +
-           gear.M.textOrEmpty() + "\t" + "      Tipo    " + gear.T.textOrEmpty() + "\t" + "    QTY   " +
-           gear.QTY.textOrEmpty();
+std::string fullListComboRow(const store::GearRecord& gear) {
+    return concat({
+        gear.ID.textOrEmpty(),
+        "   -      Denti  ",
+        gear.D.textOrEmpty(),
+        "\t",
+        "    ",
+        "     Modulo    ",
+        gear.M.textOrEmpty(),
+        "\t",
+        "      Tipo    ",
+        gear.T.textOrEmpty(),
+        "\t",
+        "    QTY   ",
+        gear.QTY.textOrEmpty(),
+    });
 }
 
-std::string fullListBoxRow(const GearRecord& gear) {
-    return gear.ID.textOrEmpty() + "   -      Denti  " + gear.D.textOrEmpty() + "\t" + "     Modulo  " +
-           gear.M.textOrEmpty() + "\t" + "Tipo  " + gear.T.textOrEmpty() + "\t" + "   QTY   " + gear.QTY.textOrEmpty();
+std::string fullListBoxRow(const store::GearRecord& gear) {
+    return concat({
+        gear.ID.textOrEmpty(),
+        "   -      Denti  ",
+        gear.D.textOrEmpty(),
+        "\t",
+        "     Modulo  ",
+        gear.M.textOrEmpty(),
+        "\t",
+        "Tipo  ",
+        gear.T.textOrEmpty(),
+        "\t",
+        "   QTY   ",
+        gear.QTY.textOrEmpty(),
+    });
 }
 
 void loadFullList(Form1& form, const std::string& query) {

@@ -8,8 +8,8 @@ namespace zanfiro {
 
 // The full-list row layout: the ID, then "   -      Denti  " and the teeth
 // right after it, then module, type and quantity after tabs.
-std::string fullListComboRow(const GearRecord& gear);
-std::string fullListBoxRow(const GearRecord& gear);
+std::string fullListComboRow(const store::GearRecord& gear);
+std::string fullListBoxRow(const store::GearRecord& gear);
 inline constexpr RowLayout kFullListLayout{fullListComboRow, fullListBoxRow};
 
 // Appends every gear the query returns to Combo1 and List1 in the full-list

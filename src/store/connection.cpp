@@ -1,10 +1,8 @@
 #include "store/connection.h"
 
-#include "store/access_sql.h"
 #include "store/connection_string.h"
-#include "store/database_file.h"
+#include "store/engine.h"
 #include "store/failure.h"
-#include "store/sqlite.h"
 
 namespace zanfiro::store {
 
@@ -13,26 +11,21 @@ Connection::~Connection() = default;
 
 void Connection::open(const std::string& connectionString, const std::string& /*userId*/,
                       const std::string& /*password*/, int /*options*/) {
-    // A plain SQLite file has no users: the empty user and password the
-    // program passes are all there is to check.
-    const DataSource source = dataSourceFor(connectionString, userHome());
-    database_ = openDatabaseFile(source.database);
+    // The program always passes an empty user and password; whatever an
+    // engine needs to log in comes from its own settings.
+    session_ = openDatabase(dataSourceFor(connectionString, userHome()).database);
 }
 
-void Connection::execute(const std::string& commandText, int /*options*/) {
-    sqlite::Statement statement(*database(), toSqlite(commandText));
-    while (statement.step()) {
-    }
-}
+void Connection::execute(const std::string& commandText, int /*options*/) { session()->execute(commandText); }
 
 void Connection::close() {
-    if (!database_) throw failure::objectClosed();
-    database_.reset();
+    if (!session_) throw objectClosed();
+    session_.reset();
 }
 
-std::shared_ptr<sqlite::Database> Connection::database() const {
-    if (!database_) throw failure::objectClosed();
-    return database_;
+std::shared_ptr<Session> Connection::session() const {
+    if (!session_) throw objectClosed();
+    return session_;
 }
 
 }  // namespace zanfiro::store

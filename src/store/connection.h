@@ -5,9 +5,7 @@
 
 namespace zanfiro::store {
 
-namespace sqlite {
-class Database;
-}
+class Session;
 
 // Options argument left to the data source's default.
 inline constexpr int kUnspecified = -1;
@@ -21,7 +19,7 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens the database file the string names. Nothing is ever created: a
+    // Opens the database the string names. Nothing is ever created: a
     // missing file or folder is a failure that names the path.
     void open(const std::string& connectionString, const std::string& userId, const std::string& password, int options);
 
@@ -29,12 +27,13 @@ public:
     void execute(const std::string& commandText, int options);
 
     void close();
-    bool isOpen() const { return database_ != nullptr; }
+    bool isOpen() const { return session_ != nullptr; }
 
-    std::shared_ptr<sqlite::Database> database() const;
+    // The open session, which a recordset shares while it reads.
+    std::shared_ptr<Session> session() const;
 
 private:
-    std::shared_ptr<sqlite::Database> database_;
+    std::shared_ptr<Session> session_;
 };
 
 }  // namespace zanfiro::store

@@ -6,24 +6,15 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "store/failure.h"
+#include "base/failure.h"
+#include "base/text.h"
 
 namespace zanfiro::store {
 
 namespace {
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    std::ranges::transform(out, out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
+// Spaces and tabs around keys and values do not count.
+constexpr std::string_view kBlanks = " \t";
 
 [[noreturn]] void reject(const std::string& why) { throw Failure(failure::kBadConnectionString, why); }
 
@@ -49,13 +40,13 @@ std::map<std::string, std::string> readConnectionString(std::string_view text) {
         const auto semicolon = text.find(';', pos);
         if (equals == std::string_view::npos || equals > semicolon) {
             // A stray piece without '=': only blanks are allowed there.
-            if (!trimmed(text.substr(pos, semicolon - pos)).empty())
+            if (!trimmed(text.substr(pos, semicolon - pos), kBlanks).empty())
                 reject("no '=' in attribute: " + std::string(text.substr(pos, semicolon - pos)));
             if (semicolon == std::string_view::npos) break;
             pos = semicolon + 1;
             continue;
         }
-        const std::string key = lower(trimmed(text.substr(pos, equals - pos)));
+        const std::string key = lower(trimmed(text.substr(pos, equals - pos), kBlanks));
         if (key.empty()) reject("an attribute has no name: " + std::string(text));
         std::size_t valueStart = equals + 1;
         while (valueStart < text.size() && text[valueStart] == ' ') ++valueStart;
@@ -75,11 +66,12 @@ std::map<std::string, std::string> readConnectionString(std::string_view text) {
                 value += text[i];
             }
             const auto end = text.find(';', i + 1);
-            if (!trimmed(text.substr(i + 1, end - (i + 1))).empty()) reject("text after '}' in: " + std::string(text));
+            if (!trimmed(text.substr(i + 1, end - (i + 1)), kBlanks).empty())
+                reject("text after '}' in: " + std::string(text));
             pos = end == std::string_view::npos ? text.size() : end + 1;
         } else {
             const auto end = text.find(';', valueStart);
-            value = std::string(trimmed(text.substr(valueStart, end - valueStart)));
+            value = std::string(trimmed(text.substr(valueStart, end - valueStart), kBlanks));
             pos = end == std::string_view::npos ? text.size() : end + 1;
         }
         attributes.try_emplace(key, std::move(value));  // the first mention of a key counts
@@ -103,6 +95,10 @@ std::filesystem::path userHome() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
     throw Failure(failure::kBadConnectionString, "the home folder (drive C:) is unknown: HOME is not set");
+}
+
+std::string connectionStringFor(const std::filesystem::path& file) {
+    return concat({"driver={", kAccessDriver, "};dbq=", file.string()});
 }
 
 std::filesystem::path programDatabasePath() { return dataSourceFor(kConnectionString, userHome()).database; }

@@ -30,6 +30,10 @@ DataSource dataSourceFor(std::string_view connectionString, const std::filesyste
 // The operator's home folder: $HOME, or the password database's entry.
 std::filesystem::path userHome();
 
+// A connection string naming the database file at an absolute POSIX path,
+// for tools and tests that work on a file of their own.
+std::string connectionStringFor(const std::filesystem::path& file);
+
 // Where the program's own database lives for this user.
 std::filesystem::path programDatabasePath();
 

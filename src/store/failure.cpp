@@ -2,11 +2,14 @@
 
 namespace zanfiro::store {
 
-Failure::Failure(int number, std::string description)
-    : std::runtime_error(std::to_string(number) + ": " + description),
-      number_(number),
-      description_(std::move(description)) {}
+Failure objectClosed() {
+    return Failure(failure::kObjectClosed, "Operation is not allowed when the object is closed.");
+}
 
-Failure failure::objectClosed() { return Failure(kNotOpen, "Operation is not allowed when the object is closed."); }
+Failure noCurrentRecord() {
+    return Failure(failure::kNoCurrentRecord,
+                   "Either BOF or EOF is True, or the current record has been deleted. "
+                   "Requested operation requires a current record.");
+}
 
 }  // namespace zanfiro::store

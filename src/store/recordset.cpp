@@ -2,27 +2,12 @@
 
 #include <algorithm>
 
-#include "store/access_sql.h"
+#include "base/text.h"
 #include "store/connection.h"
 #include "store/failure.h"
-#include "store/sqlite.h"
+#include "store/session.h"
 
 namespace zanfiro::store {
-
-namespace {
-
-std::string lower(std::string text) {
-    std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-[[noreturn]] void noCurrentRecord() {
-    throw Failure(failure::kNoCurrentRecord,
-                  "Either BOF or EOF is True, or the current record has been deleted. "
-                  "Requested operation requires a current record.");
-}
-
-}  // namespace
 
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
@@ -30,42 +15,42 @@ Recordset::~Recordset() = default;
 void Recordset::open(const std::string& source, const Connection& activeConnection, CursorType /*cursorType*/,
                      LockType /*lockType*/, int /*options*/) {
     // The walk is one pass from the first row to the last, so every cursor
-    // type the program asks for is served by stepping the statement.
-    auto database = activeConnection.database();
-    auto statement = std::make_unique<sqlite::Statement>(*database, toSqlite(source));
+    // type the program asks for is served by one forward cursor.
+    auto session = activeConnection.session();
+    auto cursor = session->query(source);
     std::vector<std::string> names;
-    for (int i = 0; i < statement->columnCount(); ++i) names.push_back(lower(statement->columnName(i)));
-    atEnd_ = !statement->step();
-    database_ = std::move(database);
-    statement_ = std::move(statement);
+    for (int i = 0; i < cursor->columnCount(); ++i) names.push_back(lower(cursor->columnName(i)));
+    atEnd_ = !cursor->next();
+    session_ = std::move(session);
+    cursor_ = std::move(cursor);
     columnNames_ = std::move(names);
 }
 
 bool Recordset::eof() const {
-    if (!statement_) throw failure::objectClosed();
+    if (!cursor_) throw objectClosed();
     return atEnd_;
 }
 
 Value Recordset::field(const std::string& name) const {
-    if (!statement_) throw failure::objectClosed();
+    if (!cursor_) throw objectClosed();
     const auto found = std::ranges::find(columnNames_, lower(name));
     if (found == columnNames_.end())
         throw Failure(failure::kUnknownColumn,
                       "Item cannot be found in the collection corresponding to the requested name: " + name);
-    if (atEnd_) noCurrentRecord();
-    return statement_->column(static_cast<int>(found - columnNames_.begin()));
+    if (atEnd_) throw noCurrentRecord();
+    return cursor_->value(static_cast<int>(found - columnNames_.begin()));
 }
 
 void Recordset::moveNext() {
-    if (!statement_) throw failure::objectClosed();
-    if (atEnd_) noCurrentRecord();
-    atEnd_ = !statement_->step();
+    if (!cursor_) throw objectClosed();
+    if (atEnd_) throw noCurrentRecord();
+    atEnd_ = !cursor_->next();
 }
 
 void Recordset::close() {
-    if (!statement_) throw failure::objectClosed();
-    statement_.reset();
-    database_.reset();
+    if (!cursor_) throw objectClosed();
+    cursor_.reset();
+    session_.reset();
     columnNames_.clear();
     atEnd_ = true;
 }

@@ -9,10 +9,8 @@
 namespace zanfiro::store {
 
 class Connection;
-namespace sqlite {
-class Database;
-class Statement;
-}  // namespace sqlite
+class Cursor;
+class Session;
 
 enum class CursorType { ForwardOnly = 0, Keyset = 1 };
 enum class LockType { Unspecified = -1, ReadOnly = 1 };
@@ -38,11 +36,12 @@ public:
 
     void moveNext();
     void close();
-    bool isOpen() const { return statement_ != nullptr; }
+    bool isOpen() const { return cursor_ != nullptr; }
 
 private:
-    std::shared_ptr<sqlite::Database> database_;
-    std::unique_ptr<sqlite::Statement> statement_;
+    // Declared before the cursor, which must go first.
+    std::shared_ptr<Session> session_;
+    std::unique_ptr<Cursor> cursor_;
     std::vector<std::string> columnNames_;  // lower case, by column index
     bool atEnd_ = true;
 };

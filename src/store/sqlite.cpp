@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "store/failure.h"
+#include "base/failure.h"
 
 namespace zanfiro::store::sqlite {
 
@@ -88,6 +88,15 @@ void Statement::bind(int index, std::int64_t value) {
 void Statement::bind(int index, std::string_view value) {
     const int rc = sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) db_.fail(rc);
+}
+
+void Statement::bind(int index, const Value& value) {
+    if (value.isNull())
+        bindNull(index);
+    else if (value.isNumber())
+        bind(index, value.number());
+    else
+        bind(index, std::string_view(value.text()));
 }
 
 void Statement::bindNull(int index) {

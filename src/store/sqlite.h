@@ -48,6 +48,7 @@ public:
 
     void bind(int index, std::int64_t value);
     void bind(int index, std::string_view value);
+    void bind(int index, const Value& value);
     void bindNull(int index);
 
     int columnCount() const;

@@ -1,8 +1,13 @@
 #include "store/value.h"
 
-#include "store/failure.h"
+#include "base/failure.h"
 
 namespace zanfiro::store {
+
+std::int64_t Value::number() const {
+    if (const auto* number = std::get_if<std::int64_t>(&data_)) return *number;
+    throw Failure(failure::kTypeMismatch, "Type mismatch: " + (isNull() ? std::string("Null") : textOrEmpty()));
+}
 
 std::string Value::text() const {
     if (isNull()) throw Failure(failure::kInvalidUseOfNull, "Invalid use of Null");

@@ -17,6 +17,9 @@ public:
     bool isNull() const { return std::holds_alternative<std::monostate>(data_); }
     bool isNumber() const { return std::holds_alternative<std::int64_t>(data_); }
 
+    // The whole number; a text or Null is a type mismatch.
+    std::int64_t number() const;
+
     // The text form that goes into a field: a number in plain decimal, a
     // text unchanged. Null has no text form and is a failure.
     std::string text() const;

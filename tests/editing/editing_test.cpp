@@ -35,7 +35,7 @@ TEST(IdText, ConvertsTheRowHeadTo16BitsInPlainDecimalOrFailsWithOverflowOrTypeMi
         std::string outcome;
         try {
             outcome = idText(head);
-        } catch (const store::Failure& f) {
+        } catch (const Failure& f) {
             outcome = "#" + std::to_string(f.number());
         }
         EXPECT_EQ(outcome, expected) << '"' << head << '"';

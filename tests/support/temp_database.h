@@ -8,15 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "store/failure.h"
+#include "base/failure.h"
 #include "store/value.h"
 
 namespace zanfiro::store {  // readable values in failure messages
 inline void PrintTo(const Value& v, std::ostream* out) {
     *out << (v.isNull() ? "Null" : v.isNumber() ? v.text() : '"' + v.text() + '"');
 }
-inline void PrintTo(const Failure& f, std::ostream* out) { *out << f.number() << ": " << f.description(); }
 }  // namespace zanfiro::store
+namespace zanfiro {
+inline void PrintTo(const Failure& f, std::ostream* out) { *out << f.number() << ": " << f.description(); }
+}  // namespace zanfiro
 
 namespace zanfiro::testing {
 

@@ -21,7 +21,7 @@ WindowHarness::WindowHarness(const TempDatabase& database) : WindowHarness(datab
 
 WindowHarness::WindowHarness(std::string connectionString)
     : window_(std::make_unique<MainWindow>(std::move(connectionString))) {
-    window_->guard().setSink([this](const store::Failure& failure) { failures_.push_back(failure); });
+    window_->guard().setSink([this](const Failure& failure) { failures_.push_back(failure); });
 }
 
 bool WindowHarness::start() {

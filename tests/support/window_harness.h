@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "store/failure.h"
+#include "base/failure.h"
 
 namespace zanfiro::testing {
 
@@ -30,7 +30,7 @@ public:
     MainWindow& window() { return *window_; }
     Form1& form() { return window_->form(); }
     bool start();  // Load, then shown and active
-    const std::vector<store::Failure>& failures() const { return failures_; }
+    const std::vector<Failure>& failures() const { return failures_; }
 
     template <typename W>
     W* widget(std::string_view name) const {
@@ -61,7 +61,7 @@ public:
 private:
     QWidget* focused(std::string_view field);
     std::unique_ptr<MainWindow> window_;
-    std::vector<store::Failure> failures_;
+    std::vector<Failure> failures_;
 };
 
 }  // namespace zanfiro::testing

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace zanfiro {
+
+// The pieces joined with nothing between them, so that a statement or a row
+// reads as the list of its pieces.
+std::string concat(std::initializer_list<std::string_view> pieces);
+
+// ASCII letters in lower case; other bytes (UTF-8 included) unchanged.
+std::string lower(std::string_view text);
+
+// The text without the given characters at either end.
+std::string_view trimmed(std::string_view text, std::string_view blanks = " ");
+
+}  // namespace zanfiro

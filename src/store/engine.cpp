@@ -1,0 +1,23 @@
+#include "store/engine.h"
+
+#include <array>
+#include <fstream>
+
+#include "store/sqlite_session.h"
+
+namespace zanfiro::store {
+
+std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) { return openSqliteDatabase(file); }
+
+void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
+
+bool isAccessFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::array<char, 19> head{};
+    if (!in.read(head.data(), head.size())) return false;
+    const std::string_view text(head.data() + 4, 15);
+    return head[0] == 0 && head[1] == 1 && head[2] == 0 && head[3] == 0 &&
+           (text == "Standard Jet DB" || text == "Standard ACE DB");
+}
+
+}  // namespace zanfiro::store

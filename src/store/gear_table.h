@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "store/gear.h"
+#include "store/session.h"
+
+namespace zanfiro::store {
+
+// What the tools and the tests do with whole gears, through any engine.
+
+// Stores one gear with its values as they are (a text where a number
+// belongs, Null). A Null ID lets the database give the next one.
+void insertGear(Session& session, const GearRecord& gear);
+
+std::int64_t countGears(Session& session);
+
+// Every gear, ordered by ID.
+std::vector<GearRecord> allGears(Session& session);
+
+// The current row of a cursor over the five columns in their order.
+GearRecord gearAt(const Cursor& cursor);
+
+}  // namespace zanfiro::store

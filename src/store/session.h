@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "store/value.h"
+
+namespace zanfiro::store {
+
+// The rows of one query, one after another.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+
+    // Moves to the next row, to the first at the first call; false once
+    // there is none.
+    virtual bool next() = 0;
+
+    virtual int columnCount() const = 0;
+    virtual std::string columnName(int column) const = 0;
+    virtual Value value(int column) const = 0;
+};
+
+// An open gear database, served by one engine. Statements come in the
+// program's own SQL, the Access dialect its handlers write; each engine
+// turns that into its own. `?` stands for the next of the parameters.
+// Failures carry the engine's own code and message.
+class Session {
+public:
+    virtual ~Session() = default;
+
+    // Runs one statement that returns no rows.
+    virtual void execute(std::string_view sql, std::span<const Value> parameters = {}) = 0;
+
+    // Runs one query; its rows are read through the cursor, which must not
+    // outlive the session.
+    virtual std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> parameters = {}) = 0;
+
+    // Nothing written after begin() reaches the database before commit():
+    // a session closed without it leaves the database as it was. begin()
+    // waits for, then shuts out, every other writer.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+
+    // The ID the next inserted gear gets, and making it `id + 1` whatever
+    // IDs the table held before (the tools keep the IDs of gears they copy).
+    virtual std::int64_t nextId() = 0;
+    virtual void continueIdsAfter(std::int64_t id) = 0;
+};
+
+}  // namespace zanfiro::store

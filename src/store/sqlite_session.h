@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "store/session.h"
+
+namespace zanfiro::store {
+
+// The SQLite engine: a gear database in one local file.
+
+// Opens an existing file. Nothing is ever created: a missing file or
+// folder is a failure that names the path, and so is a file that is no
+// database.
+std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file);
+
+// Makes a new file holding an empty Gears table. Refuses a file that
+// exists; creates missing folders.
+void createSqliteDatabase(const std::filesystem::path& file);
+
+}  // namespace zanfiro::store
