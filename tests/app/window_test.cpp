@@ -35,7 +35,7 @@ struct Control {
 TEST(Window, IsBuiltFromTheControlTableAndTheStartUpOnAnEmptyTableEmptiesTheEditorAndSelectsOneOptionEach) {
     const Control controls[] = {
         {"Combo1", "QComboBox", "Form1", "", {}, 7800, 3840, 5055, 315},
-        {"List1", "QListWidget", "Form1", "", {}, 240, 240, 7215, 6885},
+        {"List1", "QListView", "Form1", "", {}, 240, 240, 7215, 6885},
         {"Text1", "QLineEdit", "Form1", "", {}, 7800, 1320, 2175, 375},
         {"Text4", "QLineEdit", "Form1", "", {}, 7800, 2760, 2175, 375},
         {"Command1", "QPushButton", "Form1", "LOAD ALL", {}, 11640, 3000, 1095, 375},

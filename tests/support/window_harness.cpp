@@ -38,7 +38,7 @@ std::string WindowHarness::text(std::string_view field) const {
 }
 
 std::vector<std::string> WindowHarness::comboRows(std::string_view name) const { return rowsOf(combo(name)->model()); }
-std::vector<std::string> WindowHarness::listRows() const { return rowsOf(widget<QListWidget>("List1")->model()); }
+std::vector<std::string> WindowHarness::listRows() const { return rowsOf(widget<QAbstractItemView>("List1")->model()); }
 
 std::string WindowHarness::selectedType() const {
     for (const char* name : {"Option1", "Option2"})
@@ -81,8 +81,8 @@ void WindowHarness::key(std::string_view field, int qtKey, int modifiers) {
 }
 
 void WindowHarness::clickListRow(int row) {
-    auto* rows = widget<QListWidget>("List1");
-    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(rows->item(row)).center());
+    auto* rows = widget<QAbstractItemView>("List1");
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualRect(rows->model()->index(row, 0)).center());
 }
 
 }  // namespace zanfiro::testing
