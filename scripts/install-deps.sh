@@ -3,7 +3,7 @@
 # Only what is missing is installed, so a second run costs one dpkg query.
 set -euo pipefail
 
-build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev fonts-dejavu-core
+build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libpq-dev fonts-dejavu-core
        libgtest-dev libgmock-dev libbenchmark-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
 # Real-window checks run the program under an X server of their own; jwm
 # draws the close box one of them clicks. desktop-file-validate checks the

@@ -41,6 +41,12 @@ inline constexpr int kObjectClosed = 3704;
 inline constexpr int kUnknownDriver = 3706;
 inline constexpr int kBadConnectionString = 3709;
 
+// A database server, as Jet numbers the failures of an ODBC data source:
+// reaching and logging in, then any statement. The description carries the
+// server's SQLSTATE and message.
+inline constexpr int kServerCallFailed = 3146;
+inline constexpr int kServerConnectionFailed = 3151;
+
 // What the companion tool refuses, as Jet's own messages number it.
 inline constexpr int kTargetNotEmpty = 3012;
 inline constexpr int kCannotWriteFile = 3051;

@@ -34,12 +34,12 @@ struct Form1 {
 
     // Each data operation stores its new objects here, releasing the ones
     // of the operation before.
-    std::unique_ptr<store::Connection> connection;
-    std::unique_ptr<store::Recordset> recordset;
+    std::unique_ptr<store::Connection> connection{};
+    std::unique_ptr<store::Recordset> recordset{};
 
     // The pieces of the selected row, as the last selection, save or delete
     // cut them. Only the first piece, the ID, is ever used.
-    std::vector<std::string> splitRow;
+    std::vector<std::string> splitRow{};
 };
 
 }  // namespace zanfiro

@@ -3,11 +3,16 @@
 #include <array>
 #include <fstream>
 
+#include "store/pg_session.h"
+#include "store/server_link.h"
 #include "store/sqlite_session.h"
 
 namespace zanfiro::store {
 
-std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) { return openSqliteDatabase(file); }
+std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
+    if (isServerLink(file)) return openServerDatabase(readServerLink(file));
+    return openSqliteDatabase(file);
+}
 
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
 

@@ -9,8 +9,9 @@ namespace zanfiro::store {
 
 // The one place that decides which engine serves a database.
 
-// Opens the existing gear database at `file`. A missing file, a file that
-// is no database, and an Access file from the old Windows installation are
+// Opens the existing gear database at `file`: the SQLite file itself, or
+// the server a link file there names. A missing file, a file that is no
+// database, and an Access file from the old Windows installation are
 // failures that say which.
 std::shared_ptr<Session> openDatabase(const std::filesystem::path& file);
 

@@ -9,11 +9,11 @@ namespace zanfiro::store {
 
 // One row of the table Gears: every gear the program knows.
 struct GearRecord {
-    Value ID;   // given by the database on insert, never reused
-    Value D;    // teeth
-    Value M;    // module, a text compared character for character
-    Value T;    // type: "C" a crown gear, "P" a pinion
-    Value QTY;  // quantity on hand
+    Value ID{};   // given by the database on insert, never reused
+    Value D{};    // teeth
+    Value M{};    // module, a text compared character for character
+    Value T{};    // type: "C" a crown gear, "P" a pinion
+    Value QTY{};  // quantity on hand
 
     bool operator==(const GearRecord&) const = default;
 };

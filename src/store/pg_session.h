@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/session.h"
+
+namespace zanfiro::store {
+
+// The PostgreSQL engine: one stock on a server that several workstations
+// share. Each session is one connection, opened and closed with it.
+
+// Connects to the server the libpq connection string names.
+std::unique_ptr<Session> openServerDatabase(const std::string& conninfo);
+
+// Creates the table Gears on the server when it is missing; false when it
+// was there already (and has the gear's columns).
+bool createServerGearsTable(const std::string& conninfo);
+
+}  // namespace zanfiro::store
