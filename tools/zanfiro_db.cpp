@@ -1,6 +1,7 @@
 // zanfiro-db: the companion tool that creates and maintains the database
 // file of the Zanfiro window program, brings the gears of the old Access
 // database over, and takes the stock out as CSV.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "base/failure.h"
 #include "csv_export.h"
 #include "demo_stock.h"
+#include "server_setup.h"
 #include "store/connection_string.h"
 #include "store/engine.h"
 
@@ -20,13 +22,20 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  init [PATH]                       create the database with an empty Gears table\n"
+    "  init --server CONNINFO [PATH]     use the stock on a PostgreSQL server: create its Gears table\n"
+    "                                    when missing and write a link to it at PATH\n"
+    "  move-to-server CONNINFO           move the stock of the local database to an empty table on the\n"
+    "                                    server; the file stays beside the new link as DB-local.mdb\n"
     "  demo [PATH]                       fill an empty Gears table with a small sample stock\n"
     "  import [--replace] OLD.mdb [PATH] copy every gear of an old Access DB.mdb, keeping the IDs;\n"
     "                                    --replace lets it replace the gears PATH holds\n"
     "  export [PATH]                     write every gear as CSV to standard output\n"
-    "  path                              print where the program keeps its database\n"
+    "  path                              print where the program keeps its database (and, on standard\n"
+    "                                    error, whether it is a file or a link to a server)\n"
     "\n"
-    "PATH defaults to the program's database, ~/NDB/DB.mdb.\n";
+    "PATH defaults to the program's database, ~/NDB/DB.mdb. CONNINFO is a libpq connection string\n"
+    "(service=gears, host=office dbname=gears, postgresql://office/gears) without a password:\n"
+    "passwords belong in ~/.pgpass.\n";
 
 std::filesystem::path databasePath(const std::vector<std::string>& args, std::size_t at) {
     if (args.size() > at) return std::filesystem::absolute(args[at]);
@@ -77,6 +86,17 @@ int main(int argc, char* argv[]) {
     }
     const std::string command = args[0];
     bool replace = false;
+    std::string server;
+    if (const auto flag = std::ranges::find(args, std::string("--server")); command == "init" && flag != args.end()) {
+        if (flag + 1 == args.end()) return usageError("--server needs the server's connection string");
+        server = *(flag + 1);
+        args.erase(flag, flag + 2);
+    }
+    if (command == "move-to-server") {
+        if (args.size() < 2) return usageError("move-to-server needs the server's connection string");
+        server = args[1];
+        args.erase(args.begin() + 1);
+    }
     if (command == "import") {
         replace = std::erase(args, std::string("--replace")) > 0;
         if (args.size() < 2) return usageError("import needs the Access file to read");
@@ -84,17 +104,22 @@ int main(int argc, char* argv[]) {
     for (std::size_t i = 1; i < args.size(); ++i)
         if (args[i].starts_with("-")) return usageError("unknown option " + args[i]);
     const std::size_t most = command == "path" ? 1 : command == "import" ? 3 : 2;
-    const bool known =
-        command == "path" || command == "init" || command == "demo" || command == "import" || command == "export";
+    const bool known = command == "path" || command == "init" || command == "demo" || command == "import" ||
+                       command == "export" || command == "move-to-server";
     if (!known) return usageError("unknown command " + command);
     if (args.size() > most) return usageError("too many arguments for " + command);
     try {
         if (command == "path") {
-            std::cout << zanfiro::store::programDatabasePath().string() << "\n";
+            // The path alone on standard output, so that scripts can use it.
+            const auto place = zanfiro::store::programDatabasePath();
+            std::cout << place.string() << std::endl;
+            std::cerr << "(" << zanfiro::tools::describeDatabase(place) << ")\n";
             return 0;
         }
         if (command == "import") return importAccess(args, replace);
         const auto path = databasePath(args, 1);
+        if (command == "move-to-server") return zanfiro::tools::moveToServer(server, path, std::cout), 0;
+        if (command == "init" && !server.empty()) return zanfiro::tools::initServer(server, path, std::cout), 0;
         if (command == "export") return exportCsv(path);
         return command == "init" ? init(path) : demo(path);
     } catch (const zanfiro::Failure& failure) {
