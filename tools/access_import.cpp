@@ -1,6 +1,5 @@
 #include "access_import.h"
 
-#include <charconv>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "base/text.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
+#include "whole_number.h"
 
 namespace zanfiro::tools {
 
@@ -19,26 +19,6 @@ namespace fs = std::filesystem;
 using store::GearRecord;
 using store::kGearColumns;
 using store::Value;
-
-// Reads a whole number from the text form mdbtools gives. Decimal columns
-// may add a fraction of zeros ("12.000"); texts may not, since "1.000" in
-// an Italian workshop means a thousand and not one.
-enum class Parse { Ok, NotWhole, TooLarge };
-Parse parseWhole(std::string_view text, bool zeroFractionAllowed, std::int64_t& out) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (zeroFractionAllowed) {
-        const auto point = text.find('.');
-        if (point != std::string_view::npos) {
-            if (text.find_first_not_of('0', point + 1) != std::string_view::npos) return Parse::NotWhole;
-            text = text.substr(0, point);
-        }
-    }
-    const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return Parse::NotWhole;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (error == std::errc::result_out_of_range) return Parse::TooLarge;
-    return error == std::errc() && end == text.data() + text.size() ? Parse::Ok : Parse::NotWhole;
-}
 
 class RecordConverter {
 public:
@@ -96,10 +76,10 @@ private:
         }
         std::int64_t number = 0;
         switch (parseWhole(text, kind == AccessKind::Decimal, number)) {
-        case Parse::Ok: break;
-        case Parse::NotWhole:
+        case WholeNumber::Ok: break;
+        case WholeNumber::NotWhole:
             throw Failure(failure::kTypeMismatch, where(column) + " is \"" + raw + "\", which is not a whole number");
-        case Parse::TooLarge:
+        case WholeNumber::TooLarge:
             throw Failure(failure::kOverflow, where(column) + " is \"" + raw + "\", too large for a whole number");
         }
         if (kind != AccessKind::WholeNumber) ++summary_.toNumber[columns_[column].name];
