@@ -49,7 +49,23 @@ Value Result::value(int row, int column) const {
     return Value(std::string(text, size));
 }
 
-Connection::Connection(const std::string& conninfo) : conn_(PQconnectdb(conninfo.c_str())) {
+namespace {
+
+// What the program asks of a connection unless the connection string says
+// otherwise: a server that does not answer fails within seconds rather than
+// after the system's TCP timeout, and the server's administrator sees which
+// connections are the program's.
+pg_conn* connect(const std::string& conninfo) {
+    const char* const keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
+    const char* const values[] = {"10", "zanfiro", conninfo.c_str(), nullptr};
+    // The connection string goes in as dbname and is expanded there, so its
+    // own settings come after, and win over, the two above.
+    return PQconnectdbParams(keywords, values, 1);
+}
+
+}  // namespace
+
+Connection::Connection(const std::string& conninfo) : conn_(connect(conninfo)) {
     if (!conn_) throw Failure(failure::kOutOfMemory, "Out of memory");
     if (PQstatus(conn_) != CONNECTION_OK) {
         // libpq gives no SQLSTATE for a connection it could not make; 08001
