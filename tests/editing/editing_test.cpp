@@ -113,31 +113,31 @@ TEST_F(Editing, SaveNamesTheFirstMissingFieldAndFocusesItChangingNothingElse) {
 TEST_F(Editing, SaveInsertsOrUpdatesTheTextsUntrimmedWithTheirQuotesAndListsTheSavedTypeAndModule) {
     const std::string inserted = "Inserimento effettuato con successo";
     // The gear picked (0: none), whether Combo1 is then erased, the editor, the gear in the file, the window.
-    const std::tuple<std::int64_t, bool, Editor, StoredGear, Shown> cases[] = {
+    const std::tuple<std::int64_t, bool, Editor, store::GearRecord, Shown> cases[] = {
         {0,
          false,
          {"20", "0.4", "C", "5"},
-         {4, num(20), txt("0.4"), txt("C"), num(5)},
+         {num(4), num(20), txt("0.4"), txt("C"), num(5)},
          {inserted, {}, kStartUp, {"3", "4", "1"}}},
         {0,
          false,
          {"2x", "0.4 ", "P", "007"},
-         {5, txt("2x"), txt("0.4 "), txt("P"), num(7)},
+         {num(5), txt("2x"), txt("0.4 "), txt("P"), num(7)},
          {inserted, {}, kStartUp, {"2"}}},
         {0,
          false,
          {"4'", "'", "C'", "0"},
-         {6, txt("4'"), txt("'"), txt("C'"), num(0)},
+         {num(6), txt("4'"), txt("'"), txt("C'"), num(0)},
          {inserted, {"4'", "'", "C'", "0"}, kStartUp, {}}},
         {1,
          false,
          {"3'0", "''0.6 ", "P", "8"},
-         {1, txt("3'0"), txt("''0.6 "), txt("P"), num(8)},
+         {num(1), txt("3'0"), txt("''0.6 "), txt("P"), num(8)},
          {"", {}, kStartUp, {"2"}}},
         {3,
          true,
          {"10", "0.4", "C", "4"},
-         {7, num(10), txt("0.4"), txt("C"), num(4)},
+         {num(7), num(10), txt("0.4"), txt("C"), num(4)},
          {inserted, {}, kStartUp, {"3", "7", "4"}}}};
     open(kModule04);
     for (const auto& [picked, erased, editor, inFile, after] : cases) {
@@ -149,7 +149,7 @@ TEST_F(Editing, SaveInsertsOrUpdatesTheTextsUntrimmedWithTheirQuotesAndListsTheS
             ui.key("Combo1", Qt::Key_Backspace);
         }
         ui.press("Command2");
-        EXPECT_EQ(db.gears().at(inFile.id - 1), inFile);
+        EXPECT_EQ(db.gears().at(inFile.ID.number() - 1), inFile);
         EXPECT_EQ(shown(ui), after);
     }
     EXPECT_EQ(db.count(), 7);
@@ -165,7 +165,7 @@ TEST_F(Editing, TheTypicalRoadPickANewQuantitySaveSeeTheListAndLeaveWithEscSavin
               (Strings{"3    -    Denti \t10\t Modulo 0.4\tTipo  C\t   QTY   25",
                        "1    -    Denti \t30\t Modulo 0.4\tTipo  C\t   QTY   2"}));
     EXPECT_EQ(shown(ui), Shown("", {}, kStartUp, {"3", "1"}));
-    EXPECT_EQ(db.gears().at(2), (StoredGear{3, num(10), txt("0.4"), txt("C"), num(25)}));
+    EXPECT_EQ(db.gears().at(2), (store::GearRecord{num(3), num(10), txt("0.4"), txt("C"), num(25)}));
     pick(ui, 1);
     ui.type("Text4", "9");
     ui.press("Command5");

@@ -61,17 +61,17 @@ TEST(ConnectionString, DriveCIsTheHomeFolderAndMalformedOrForeignStringsFailWith
 
 TEST(Statements, SaveAndDeleteStatementsLandInTheFileAsWrittenAndIdsAreNeverReused) {
     TempDatabase db;
-    const StoredGear g12{12, num(40), txt("0.6"), txt("P"), num(1)}, g13{13, num(30), txt("48"), txt("C"), num(2)},
-        g14{14, num(20), txt("O'Neil"), txt("C"), num(5)};
-    for (const auto& g : {g12, g13}) db.insertWithId(g.id, g.D, g.M, g.T, g.QTY);
-    const std::pair<std::string, std::vector<StoredGear>> steps[] = {
+    const GearRecord g12{num(12), num(40), txt("0.6"), txt("P"), num(1)},
+        g13{num(13), num(30), txt("48"), txt("C"), num(2)}, g14{num(14), num(20), txt("O'Neil"), txt("C"), num(5)};
+    for (const auto& g : {g12, g13}) db.insert(g);
+    const std::pair<std::string, std::vector<GearRecord>> steps[] = {
         {"INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')", {g12, g13, g14}},
         {"UPDATE Gears SET D = '20', M = '0.4', T = 'C', QTY = '5' WHERE id = 12",
-         {{12, num(20), txt("0.4"), txt("C"), num(5)}, g13, g14}},
+         {{num(12), num(20), txt("0.4"), txt("C"), num(5)}, g13, g14}},
         {"DELETE * FROM Gears WHERE id = 12", {g13, g14}},
         {"DELETE * FROM Gears WHERE id = 14", {g13}},
         {"INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')",
-         {g13, {15, txt("venti"), txt(" 0.4 "), txt("*"), num(5)}}},
+         {g13, {num(15), txt("venti"), txt(" 0.4 "), txt("*"), num(5)}}},
     };
     for (const auto& [statement, after] : steps) {
         Connection connection;

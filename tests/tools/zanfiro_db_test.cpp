@@ -76,17 +76,17 @@ TEST(Import, ReplaceSwapsTheStockKeepingNullApartFromEmptyTextAndTheNextGearFoll
     run(db.folder(), {"demo", "DB.mdb"});
     EXPECT_THAT(run(db.folder(), {"import", "--replace", data("gears-edge.mdb"), "DB.mdb"}).said(),
                 HasSubstr("Wrote 11 gears to " + db.path().string() + ", in place of the 24 gears it held.\n"));
-    const std::vector<StoredGear> expected{{1, num(20), txt("0.4"), txt("C"), num(12)},
-                                           {2, null(), txt("0.6"), txt("P"), num(3)},
-                                           {3, num(30), null(), txt("C"), num(4)},
-                                           {4, num(31), txt("48"), null(), num(5)},
-                                           {5, num(32), txt("64"), txt("P"), null()},
-                                           {6, num(40), txt("0.4 "), txt("C"), num(1)},
-                                           {7, num(41), txt("O'Brien"), txt("P"), num(2)},
-                                           {8, num(42), txt("\u00b5-Modul \u00e4"), txt("c"), num(6)},
-                                           {9, num(43), txt(""), txt("P"), num(7)},
-                                           {10, num(44), txt("64"), txt("P"), num(2147483647)},
-                                           {11, num(-1), txt("0.6"), txt("C"), num(0)}};
+    const std::vector<store::GearRecord> expected{{num(1), num(20), txt("0.4"), txt("C"), num(12)},
+                                                  {num(2), null(), txt("0.6"), txt("P"), num(3)},
+                                                  {num(3), num(30), null(), txt("C"), num(4)},
+                                                  {num(4), num(31), txt("48"), null(), num(5)},
+                                                  {num(5), num(32), txt("64"), txt("P"), null()},
+                                                  {num(6), num(40), txt("0.4 "), txt("C"), num(1)},
+                                                  {num(7), num(41), txt("O'Brien"), txt("P"), num(2)},
+                                                  {num(8), num(42), txt("\u00b5-Modul \u00e4"), txt("c"), num(6)},
+                                                  {num(9), num(43), txt(""), txt("P"), num(7)},
+                                                  {num(10), num(44), txt("64"), txt("P"), num(2147483647)},
+                                                  {num(11), num(-1), txt("0.6"), txt("C"), num(0)}};
     EXPECT_EQ(db.gears(), expected);
     EXPECT_EQ(db.insert(30, "64", "C", 1), 12);
 }
