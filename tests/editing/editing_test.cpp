@@ -4,13 +4,20 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "editing/id_text.h"
 #include "editing/record_selection.h"
-#include "shown_gears.h"
+#include "window_test.h"
 
 namespace zanfiro::testing {
 namespace {
 
 using Editing = WindowTest;
+using Strings = std::vector<std::string>;
+using Gear = std::tuple<int, const char*, const char*, int>;  // D, M, T, QTY
+
+void seed(TempDatabase& db, const std::vector<Gear>& gears) {
+    for (const auto& [D, M, T, QTY] : gears) db.insert(D, M, T, QTY);
+}
 
 const std::vector<Gear> kModule04{{30, "0.4", "C", 2}, {12, "0.4", "P", 1}, {10, "0.4", "C", 4}};
 const Options kStartUp("Option1", "Option3");
@@ -43,7 +50,7 @@ TEST(IdText, ConvertsTheRowHeadTo16BitsInPlainDecimalOrFailsWithOverflowOrTypeMi
 }
 
 TEST_F(Editing, PickingShowsTheGearAsStoredSelectsNoOptionIgnoresList1AndRefusesAnEmptyText) {
-    seed({{40, "0.4", "C", 12}, {18, "48", "P", 0}, {33, "0.5", "P", 2}});  // 0.5: no module Combo3 offers
+    seed(db, {{40, "0.4", "C", 12}, {18, "48", "P", 0}, {33, "0.5", "P", 2}});  // 0.5: no module Combo3 offers
     db.insert(txt("2x"), txt("64 "), txt("P"), txt("tre"));
     open();
     for (const auto& [id, editor] : {std::pair{2, Editor{"18", "48", "P", "0"}},
@@ -52,14 +59,14 @@ TEST_F(Editing, PickingShowsTheGearAsStoredSelectsNoOptionIgnoresList1AndRefuses
                                      {1, {"40", "0.4", "C", "12"}}}) {
         ui.press("Command4");  // its message and typed values give way to the record
         ui.type("Text4", "7");
-        pick(ui, id);
-        EXPECT_EQ(shown(ui), Shown("", editor, kStartUp, {"1", "3", "2", "4"}));
+        ui.pick(id);
+        EXPECT_EQ(ui.shown(), Shown("", editor, kStartUp, {"1", "3", "2", "4"}));
     }
     ui.type("Text4", "7");
     for (int row : {1, 0}) ui.clickListRow(row);
     ui.form().Combo1.setText("");
     pickGear(ui.form());
-    EXPECT_EQ(shown(ui),
+    EXPECT_EQ(ui.shown(),
               Shown("Selezionare un Dato valido", {"40", "0.4", "C", "127"}, kStartUp, {"1", "3", "2", "4"}));
 }
 
@@ -73,19 +80,18 @@ TEST_F(Editing, PickAndSaveFailuresReachTheGuardWithTheStatusEmptiedAndTheEditor
     open();
     db.execute("DELETE FROM Gears WHERE ID = 1");  // since the list was made
     for (const auto& [id, D, T, QTY, failure, editor] : cases) {
-        fillEditor(ui, {"5", "", "P", "9"});
+        ui.fillEditor({"5", "", "P", "9"});
         ui.form().Label1.setCaption("Lista Completa ");
-        pick(ui, id);
+        ui.pick(id);
         ASSERT_FALSE(ui.failures().empty());
-        EXPECT_EQ(std::tuple(ui.failures().back().number(), ui.status(), editorOf(ui)),
-                  std::tuple(failure, "", editor));
+        EXPECT_EQ(std::tuple(ui.failures().back().number(), ui.status(), ui.editor()), std::tuple(failure, "", editor));
     }
     const auto stored = db.gears();
-    pick(ui, 1);           // fails, leaving the row of the missing gear in Combo1 and the editor filled
+    ui.pick(1);            // fails, leaving the row of the missing gear in Combo1 and the editor filled
     ui.press("Command2");  // an update that finds no gear is no error
     ui.press("Command1");
-    pick(ui, 32768);
-    fillEditor(ui, {"41", "0.6", "C", "4"});
+    ui.pick(32768);
+    ui.fillEditor({"41", "0.6", "C", "4"});
     ui.press("Command2");  // no statement runs for an ID beyond 16 bits
     EXPECT_EQ(std::pair(ui.failures().size(), ui.failures().back().number()), std::pair(std::size_t{7}, 6));
     EXPECT_EQ(db.gears(), stored);
@@ -101,11 +107,12 @@ TEST_F(Editing, SaveNamesTheFirstMissingFieldAndFocusesItChangingNothingElse) {
         {{"40", "0.4", "C", ""}, "QTY", "Text4"},
         {{"40", "0.4", "C", "cinque"}, "QTY", "Text4"},
         {{"40", "0.4", "C", " 5"}, "QTY", "Text4"}};
-    open(kModule04);
+    seed(db, kModule04);
+    open();
     for (const auto& [editor, message, focus] : cases) {
-        fillEditor(ui, editor);
+        ui.fillEditor(editor);
         ui.press("Command2");
-        EXPECT_EQ(shown(ui), Shown(message, editor, kStartUp, {"1", "2", "3"}));
+        EXPECT_EQ(ui.shown(), Shown(message, editor, kStartUp, {"1", "2", "3"}));
         EXPECT_EQ(std::pair(ui.focusedControl(), db.count()), std::pair(std::string(focus), std::int64_t{3}));
     }
 }
@@ -139,34 +146,36 @@ TEST_F(Editing, SaveInsertsOrUpdatesTheTextsUntrimmedWithTheirQuotesAndListsTheS
          {"10", "0.4", "C", "4"},
          {num(7), num(10), txt("0.4"), txt("C"), num(4)},
          {inserted, {}, kStartUp, {"3", "7", "4"}}}};
-    open(kModule04);
+    seed(db, kModule04);
+    open();
     for (const auto& [picked, erased, editor, inFile, after] : cases) {
         ui.press("Command1");
-        if (picked) pick(ui, picked);
-        fillEditor(ui, editor);
+        if (picked) ui.pick(picked);
+        ui.fillEditor(editor);
         if (erased) {
             ui.combo("Combo1")->lineEdit()->selectAll();
             ui.key("Combo1", Qt::Key_Backspace);
         }
         ui.press("Command2");
         EXPECT_EQ(db.gears().at(inFile.ID.number() - 1), inFile);
-        EXPECT_EQ(shown(ui), after);
+        EXPECT_EQ(ui.shown(), after);
     }
     EXPECT_EQ(db.count(), 7);
 }
 
 TEST_F(Editing, TheTypicalRoadPickANewQuantitySaveSeeTheListAndLeaveWithEscSavingNothingMore) {
-    open(kModule04);
-    pick(ui, 3);
+    seed(db, kModule04);
+    open();
+    ui.pick(3);
     ui.textBox("Text4")->selectAll();
     ui.type("Text4", "25");
     ui.press("Command2");
     EXPECT_EQ(ui.listRows(),
               (Strings{"3    -    Denti \t10\t Modulo 0.4\tTipo  C\t   QTY   25",
                        "1    -    Denti \t30\t Modulo 0.4\tTipo  C\t   QTY   2"}));
-    EXPECT_EQ(shown(ui), Shown("", {}, kStartUp, {"3", "1"}));
+    EXPECT_EQ(ui.shown(), Shown("", {}, kStartUp, {"3", "1"}));
     EXPECT_EQ(db.gears().at(2), (store::GearRecord{num(3), num(10), txt("0.4"), txt("C"), num(25)}));
-    pick(ui, 1);
+    ui.pick(1);
     ui.type("Text4", "9");
     ui.press("Command5");
     EXPECT_FALSE(ui.window().isVisible());
@@ -180,29 +189,29 @@ TEST_F(Editing, DeleteTurnsOnTheOptionsTheGearsTextsMatchAsksWhenNothingIsPicked
         {"P", "0.40", {"Option1", "Option6"}, {"Record Eliminato", {}, {"Option2", "Option6"}, {"5"}}},
         {"p", "0.4 ", {"Option2", "Option5"}, {"Record Eliminato", {"", "0.4 ", "p", ""}, {"Option2", "Option5"}, {}}},
         {"C", "4 8", {"Option2", "Option5"}, {"Record Eliminato", {}, {"Option1", "Option5"}, {"3"}}}};
-    seed({{20, "48", "P", 1}, {15, "48", "P", 2}, {30, "48", "C", 3}, {40, "48", "P", 4}, {15, "64", "P", 5}});
+    seed(db, {{20, "48", "P", 1}, {15, "48", "P", 2}, {30, "48", "C", 3}, {40, "48", "P", 4}, {15, "64", "P", 5}});
     for (const auto& [T, M, before, after] : cases) db.insert(9, M, T, 1);
     open();
     std::int64_t id = 5;
     for (const auto& [T, M, before, after] : cases) {
         ui.press("Command1");
-        selectOptions(ui, before.first, before.second);
-        pick(ui, ++id);
+        ui.selectOptions(before);
+        ui.pick(++id);
         ui.press("Command3");
-        EXPECT_EQ(shown(ui), after);
+        EXPECT_EQ(ui.shown(), after);
     }
     ui.type("Text1", "33");
     ui.press("Command3");
-    EXPECT_EQ(shown(ui), Shown("Selezionare Elemento", {"33", "", "", ""}, {"Option1", "Option5"}, {"3"}));
-    pick(ui, 3);
+    EXPECT_EQ(ui.shown(), Shown("Selezionare Elemento", {"33", "", "", ""}, {"Option1", "Option5"}, {"3"}));
+    ui.pick(3);
     ui.press("Command4");
-    EXPECT_EQ(shown(ui), Shown("Valori Annullati ", {}, {"Option1", "Option5"}, {"3"}));
+    EXPECT_EQ(ui.shown(), Shown("Valori Annullati ", {}, {"Option1", "Option5"}, {"3"}));
     ui.press("Command3");
     EXPECT_EQ(std::pair(ui.status(), db.count()), std::pair(std::string("Selezionare Elemento"), std::int64_t{5}));
     for (int press = 1; press <= 2; ++press) {
         ui.type("Text4", "7");
         ui.press("Command1");
-        EXPECT_EQ(shown(ui), Shown("Lista Completa ", {}, kStartUp, {"2", "5", "1", "3", "4"}));
+        EXPECT_EQ(ui.shown(), Shown("Lista Completa ", {}, kStartUp, {"2", "5", "1", "3", "4"}));
     }
 }
 
@@ -220,7 +229,7 @@ TEST_F(Editing, KeysLetDigitsIntoTextFieldsOnlyCtrlXAndBackspaceEditAnywhereAndD
     for (const char* typed : {"a", "C", "P", ".", "-", "+", " ", ",", "è", "À", "ñ", "€"})
         strokes.push_back({typed, 0, 0, "48", "48"});
     open();
-    selectOptions(ui, "Option2", "Option6");
+    ui.selectOptions({"Option2", "Option6"});
     for (const std::string field : {"Text1", "Text4", "Combo1", "Combo2", "Combo3"}) {
         QWidget* control = ui.window().control(field);
         QLineEdit* edit = field.starts_with("Text") ? ui.textBox(field) : ui.combo(field)->lineEdit();
@@ -236,7 +245,7 @@ TEST_F(Editing, KeysLetDigitsIntoTextFieldsOnlyCtrlXAndBackspaceEditAnywhereAndD
                 << field << " " << key;
         }
     }
-    EXPECT_EQ(std::pair(options(ui), ui.status()),
+    EXPECT_EQ(std::pair(ui.options(), ui.status()),
               std::pair(Options("Option2", "Option6"), std::string("Lista Completa")));
     ui.form().Text1.setText("");
     ui.type("Text1", "12a5");
@@ -246,7 +255,7 @@ TEST_F(Editing, KeysLetDigitsIntoTextFieldsOnlyCtrlXAndBackspaceEditAnywhereAndD
                                               {"Combo2", 1, {"Option2", "Option3"}},
                                               {"Combo3", 2, {"Option2", "Option5"}}}) {
         ui.choose(combo, entry);
-        EXPECT_EQ(options(ui), after) << combo << " entry " << entry;
+        EXPECT_EQ(ui.options(), after) << combo << " entry " << entry;
     }
 }
 
