@@ -32,14 +32,18 @@ struct Options {
     std::string type, module;
     bool operator==(const Options&) const = default;
 };
-inline const Options kStartUpOptions{"Option1", "Option3"};  // Corona, Modulo 0.4
+// Named as the operator reads them: Corona or Pignone, and the module.
+inline const Options kCorona04{"Option1", "Option3"}, kCorona06{"Option1", "Option4"}, kCorona48{"Option1", "Option5"},
+    kCorona64{"Option1", "Option6"}, kPignone04{"Option2", "Option3"}, kPignone06{"Option2", "Option4"},
+    kPignone48{"Option2", "Option5"}, kPignone64{"Option2", "Option6"};
+inline const Options kStartUpOptions = kCorona04;
 
-// What the operator reads after a step: Label1, the editor, the options and the IDs heading the rows of the
-// lists (Combo1's and List1's, which must agree).
+// What the operator reads after a step: Label1, the editor, the options (unless told, those the start-up selects)
+// and the IDs heading the rows of the lists (Combo1's and List1's, which must agree).
 struct Shown {
     std::string status;
     Editor editor;
-    Options options;
+    Options options = kStartUpOptions;
     std::vector<std::string> ids;
     bool operator==(const Shown&) const = default;
 };
