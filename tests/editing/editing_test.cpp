@@ -205,8 +205,8 @@ const Saving kSavings[] = {
      .stored = {.ID = num(4), .D = num(20), .M = txt("0.4"), .T = txt("C"), .QTY = num(5)},
      .shown = {.status = kInserted, .ids = {"3", "4", "1"}}},
     {.name = "InsertUntrimmed",
-     .editor = {.D = "2x", .M = "0.4 ", .T = "P", .QTY = "007"},
-     .stored = {.ID = num(4), .D = txt("2x"), .M = txt("0.4 "), .T = txt("P"), .QTY = num(7)},
+     .editor = {.D = "2x", .M = " 0.4 ", .T = "P", .QTY = "007"},
+     .stored = {.ID = num(4), .D = txt("2x"), .M = txt(" 0.4 "), .T = txt("P"), .QTY = num(7)},
      .shown = {.status = kInserted, .ids = {"2"}}},
     {.name = "InsertQuotesOfNoType",
      .editor = {.D = "4'", .M = "'", .T = "C'", .QTY = "0"},
@@ -278,7 +278,11 @@ const Gears kModule48{
     {.ID = num(1), .D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(1)},
     {.ID = num(2), .D = num(15), .M = txt("48"), .T = txt("P"), .QTY = num(2)},
     {.ID = num(3), .D = num(30), .M = txt("48"), .T = txt("C"), .QTY = num(3)},
-    {.ID = num(4), .D = num(40), .M = txt("48"), .T = txt("P"), .QTY = num(4)},
+    {.ID = num(4),
+     .D = num(100),
+     .M = txt("48"),
+     .T = txt("P"),
+     .QTY = num(4)},  // last by teeth as numbers, first as texts
     {.ID = num(5), .D = num(15), .M = txt("64"), .T = txt("P"), .QTY = num(5)},
 };
 

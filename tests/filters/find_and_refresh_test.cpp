@@ -38,6 +38,10 @@ protected:
             {.ID = num(22), .D = num(10), .M = txt("0.4"), .T = txt("P"), .QTY = num(99)},
             {.ID = num(32767), .D = num(40), .M = txt("0.6"), .T = txt("P"), .QTY = num(3)},
             {.ID = num(-32768), .D = num(25), .M = txt("0.6"), .T = txt("P"), .QTY = num(4)},
+            {.ID = num(23), .D = num(5), .M = txt(" 0.4"), .T = txt("C"), .QTY = num(3)},
+            {.ID = num(24), .D = num(5), .M = txt("0.4"), .T = txt("C "), .QTY = num(3)},
+            {.ID = num(25), .D = num(5), .M = txt("048"), .T = txt("P"), .QTY = num(3)},
+            {.ID = num(26), .D = num(5), .M = txt("64.0"), .T = txt("P"), .QTY = num(3)},
         });
     }
 };

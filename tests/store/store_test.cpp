@@ -1,4 +1,4 @@
-// The data source as the handlers use it: connection strings, their statements and queries, opening the file.
+// The data source as the handlers use it: connection strings, the dialect, recordsets, opening the file.
 #include <gmock/gmock.h>
 
 #include <fstream>
@@ -81,7 +81,7 @@ TEST(ConnectionString, OtherDriverIsNotFound) {
     EXPECT_EQ(failed.description(), "driver not found: SQL Server");
 }
 
-// Gears 12 and 13, and the statements SAVE and DELETE write, run on their own connection.
+// The dialect's own rules, on statements run as DELETE and SAVE run theirs: gears 12 and 13 in the file.
 class Statements : public ::testing::Test {
 protected:
     void SetUp() override { db.insert(g12), db.insert(g13); }
@@ -90,18 +90,6 @@ protected:
     const GearRecord g13{.ID = num(13), .D = num(30), .M = txt("48"), .T = txt("C"), .QTY = num(2)};
     TempDatabase db;
 };
-
-TEST_F(Statements, InsertAddsTheGearUnderTheNextIdWithItsQuote) {
-    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')");
-    const GearRecord g14{.ID = num(14), .D = num(20), .M = txt("O'Neil"), .T = txt("C"), .QTY = num(5)};
-    EXPECT_EQ(db.gears(), (std::vector{g12, g13, g14}));
-}
-
-TEST_F(Statements, UpdateRewritesOnlyTheGearWithItsId) {
-    run("UPDATE Gears SET D = '20', M = '0.4', T = 'C', QTY = '5' WHERE id = 12");
-    const GearRecord updated{.ID = num(12), .D = num(20), .M = txt("0.4"), .T = txt("C"), .QTY = num(5)};
-    EXPECT_EQ(db.gears(), (std::vector{updated, g13}));
-}
 
 TEST_F(Statements, DeleteStarRemovesOnlyTheGearWithItsId) {
     run("DELETE * FROM Gears WHERE id = 12");
@@ -114,56 +102,6 @@ TEST_F(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
     run("INSERT INTO Gears (D, M, T, QTY) VALUES ('21', '48', 'C', '5')");
     const GearRecord g15{.ID = num(15), .D = num(21), .M = txt("48"), .T = txt("C"), .QTY = num(5)};
     EXPECT_EQ(db.gears(), (std::vector{g12, g13, g15}));
-}
-
-TEST_F(Statements, TextsThatAreNoNumbersLandUntrimmedAsTexts) {
-    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')");
-    const GearRecord g14{.ID = num(14), .D = txt("venti"), .M = txt(" 0.4 "), .T = txt("*"), .QTY = num(5)};
-    EXPECT_EQ(db.gears(), (std::vector{g12, g13, g14}));
-}
-
-TEST(Queries, PairQueryComparesModuleAndTypeCharacterForCharacter) {
-    TempDatabase db;
-    const std::string modules[] = {"0.4", "0.6", "48", "64"}, types[] = {"C", "P"};
-    for (const auto& M : modules)
-        for (const auto& T : types) db.insert(10, M, T, 1), db.insert(9, M, T, 2);
-    const struct {
-        const char *M, *T;
-    } lookAlikes[] = {
-        {.M = "0.40", .T = "C"},
-        {.M = " 0.4", .T = "C"},
-        {.M = "0.4 ", .T = "C"},
-        {.M = "0.4", .T = "c"},
-        {.M = "0.4", .T = "C "},
-        {.M = "048", .T = "P"},
-        {.M = "64.0", .T = "P"},
-    };
-    for (const auto& g : lookAlikes) db.insert(5, g.M, g.T, 3);
-    for (const auto& M : modules)
-        for (const auto& T : types)
-            EXPECT_EQ(
-                rowsOf(db, "SELECT * FROM Gears where M= '" + M + "' AND T='" + T + "' order by d", {"D", "m", "T"}),
-                (Rows{"9|" + M + "|" + T, "10|" + M + "|" + T}));
-}
-
-// Modules and teeth that sort differently as texts and as numbers.
-class Orders : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const auto& [D, M] : {std::pair{10, "64"}, {9, "0.6"}, {100, "100"}, {48, "48"}, {40, "0.4"}})
-            db.insert(D, M, "C", 1);
-    }
-    TempDatabase db;
-};
-
-TEST_F(Orders, StartUpQuerySortsModulesAsTexts) {
-    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}),
-              (Rows{"0.4", "0.6", "100", "48", "64"}));
-}
-
-TEST_F(Orders, LoadAllQuerySortsTeethAsNumbers) {
-    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY D ASC", {"D"}),
-              (Rows{"9", "10", "40", "48", "100"}));
 }
 
 // Gear 7 with Null teeth and type, read through a recordset of its own.
