@@ -257,7 +257,8 @@ TEST_F(Editing, NewQuantityOfAPickedGearIsSavedAndListed) {
     ui.textBox("Text4")->selectAll();
     ui.type("Text4", "25");
     ui.press("Command2");
-    EXPECT_EQ(db.gears().at(2).QTY, num(25));
+    EXPECT_EQ(db.gears().at(2),
+              (store::GearRecord{.ID = num(3), .D = num(10), .M = txt("0.4"), .T = txt("C"), .QTY = num(25)}));
     EXPECT_EQ(ui.listRows(),
               (std::vector<std::string>{"3    -    Denti \t10\t Modulo 0.4\tTipo  C\t   QTY   25",
                                         "1    -    Denti \t30\t Modulo 0.4\tTipo  C\t   QTY   2"}));
@@ -273,16 +274,13 @@ TEST_F(Editing, EscClosesTheWindowSavingNothing) {
     EXPECT_EQ(db.gears(), kModule04);
 }
 
-// Pinions and a crown gear of module 48, a pinion of 64; listed by module: 1 to 5.
+// Pinions and a crown gear of module 48, a pinion of 64; listed by module: 1 to 5. Gear 4's 100 teeth come last
+// as a number, first as a text.
 const Gears kModule48{
     {.ID = num(1), .D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(1)},
     {.ID = num(2), .D = num(15), .M = txt("48"), .T = txt("P"), .QTY = num(2)},
     {.ID = num(3), .D = num(30), .M = txt("48"), .T = txt("C"), .QTY = num(3)},
-    {.ID = num(4),
-     .D = num(100),
-     .M = txt("48"),
-     .T = txt("P"),
-     .QTY = num(4)},  // last by teeth as numbers, first as texts
+    {.ID = num(4), .D = num(100), .M = txt("48"), .T = txt("P"), .QTY = num(4)},
     {.ID = num(5), .D = num(15), .M = txt("64"), .T = txt("P"), .QTY = num(5)},
 };
 
