@@ -99,8 +99,8 @@ TEST_F(Statements, DeleteStarRemovesOnlyTheGearWithItsId) {
 TEST_F(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
     run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')");
     run("DELETE * FROM Gears WHERE id = 14");
-    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('21', '48', 'C', '5')");
-    const GearRecord g15{.ID = num(15), .D = num(21), .M = txt("48"), .T = txt("C"), .QTY = num(5)};
+    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')");  // a '*' no DELETE rule touches
+    const GearRecord g15{.ID = num(15), .D = txt("venti"), .M = txt(" 0.4 "), .T = txt("*"), .QTY = num(5)};
     EXPECT_EQ(db.gears(), (std::vector{g12, g13, g15}));
 }
 
