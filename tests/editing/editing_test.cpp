@@ -169,6 +169,7 @@ const Check kChecks[] = {
     {.name = "EmptyEditor", .editor = {}, .missing = kTeeth},
     {.name = "TabAsTeeth", .editor = {.D = "\t", .T = "C", .QTY = "5"}, .missing = kModule},
     {.name = "SpacesAsModule", .editor = {.D = "40", .M = "    ", .T = "C", .QTY = "5"}, .missing = kModule},
+    {.name = "NoModuleNorType", .editor = {.D = "40", .QTY = "5"}, .missing = kModule},
     {.name = "SpaceAsType", .editor = {.D = "40", .M = "0.4", .T = " "}, .missing = kType},
     {.name = "NoQuantity", .editor = {.D = "40", .M = "0.4", .T = "C"}, .missing = kQuantity},
     {.name = "NegativeQuantity", .editor = {.D = "40", .M = "0.4", .T = "C", .QTY = "-5"}, .missing = kQuantity},
