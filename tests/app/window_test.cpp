@@ -1,154 +1,185 @@
 // The window as built and started, Tab order, option groups, combos, typed keys, failures, the close box.
-#include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
+#include "window_test.h"
+
 #include <QTest>
 #include <gmock/gmock.h>
 
+#include <set>
+
 #include "app/character_code.h"
-#include "temp_database.h"
-#include "window_harness.h"
+#include "app/event_table.h"
+#include "form/control_table.h"
 
 namespace zanfiro::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-std::string options(const WindowHarness& ui) { return ui.selectedType() + " " + ui.selectedModule(); }
-
-// A window started on a table with one gear.
-struct StartedWindow : ::testing::Test {
-    void SetUp() override {
-        db.insert(40, "48", "P", 3);
-        ASSERT_TRUE(ui.start());
-    }
-    TempDatabase db;
-    WindowHarness ui{db};
-};
-
+// A control as the new window shows it: its Qt class, container, text and place (15 twips to a pixel).
 struct Control {
-    const char *name, *kind, *container, *text;
-    std::vector<std::string> entries;
-    int left, top, width, height;  // twips
+    const char *name, *kind, *in, *text;
+    QRect at;  // in twips
+};
+const Control kControls[] = {
+    {.name = "Combo1", .kind = "QComboBox", .in = "Form1", .text = "", .at = {7800, 3840, 5055, 315}},
+    {.name = "List1", .kind = "QListView", .in = "Form1", .text = "", .at = {240, 240, 7215, 6885}},
+    {.name = "Text1", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 1320, 2175, 375}},
+    {.name = "Text4", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 2760, 2175, 375}},
+    {.name = "Command1", .kind = "QPushButton", .in = "Form1", .text = "LOAD ALL", .at = {11640, 3000, 1095, 375}},
+    {.name = "Command2", .kind = "QPushButton", .in = "Form1", .text = "SAVE", .at = {11640, 1200, 1095, 375}},
+    {.name = "Command3", .kind = "QPushButton", .in = "Form1", .text = "DELETE", .at = {11640, 1800, 1095, 375}},
+    {.name = "Command4", .kind = "QPushButton", .in = "Form1", .text = "CLEAR", .at = {11640, 2400, 1095, 375}},
+    {.name = "Command5", .kind = "QPushButton", .in = "Form1", .text = "ESC", .at = {12120, 7320, 975, 375}},
+    {.name = "Command6", .kind = "QPushButton", .in = "Form1", .text = "FIND", .at = {7800, 6600, 1215, 375}},
+    {.name = "Option3", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.4", .at = {11280, 4920, 1575, 255}},
+    {.name = "Option4", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.6", .at = {11280, 5400, 1695, 375}},
+    {.name = "Option5", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 48", .at = {11280, 6000, 1695, 375}},
+    {.name = "Option6", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 64", .at = {11280, 6600, 1575, 375}},
+    {.name = "Label2", .kind = "QLabel", .in = "Form1", .text = "Denti", .at = {10200, 1440, 975, 255}},
+    {.name = "Label3", .kind = "QLabel", .in = "Form1", .text = "Modulo", .at = {10200, 1920, 975, 255}},
+    {.name = "Label4", .kind = "QLabel", .in = "Form1", .text = "Tipo", .at = {10200, 2400, 855, 255}},
+    {.name = "Label5", .kind = "QLabel", .in = "Form1", .text = "QTY", .at = {10200, 2880, 735, 255}},
+    {.name = "Frame1", .kind = "QGroupBox", .in = "Form1", .text = "Tipo", .at = {7800, 4800, 1815, 1575}},
+    {.name = "Option1", .kind = "QRadioButton", .in = "Frame1", .text = "Corona", .at = {240, 360, 1335, 375}},
+    {.name = "Option2", .kind = "QRadioButton", .in = "Frame1", .text = "Pignone", .at = {240, 1080, 1095, 255}},
+    {.name = "Combo2", .kind = "QComboBox", .in = "Form1", .text = "C", .at = {7800, 2280, 2175, 315}},
+    {.name = "Combo3", .kind = "QComboBox", .in = "Form1", .text = "0.4", .at = {7800, 1800, 2175, 315}},
+    {.name = "Label6", .kind = "QLabel", .in = "Form1", .text = "Seleziona Elemento", .at = {7800, 3480, 2775, 255}},
+    {.name = "Label7", .kind = "QLabel", .in = "Form1", .text = "Orbeto Zanfiro V1.0", .at = {7680, 7440, 3495, 255}},
+    {.name = "Frame2", .kind = "QGroupBox", .in = "Form1", .text = "Info", .at = {8040, 360, 4215, 615}},
+    {.name = "Label1", .kind = "QLabel", .in = "Frame2", .text = "", .at = {240, 240, 3735, 255}},
+    {.name = "Command7", .kind = "QPushButton", .in = "Form1", .text = "Command7", .at = {9840, 4920, 735, 255}},
+    {.name = "Label8", .kind = "QLabel", .in = "Form1", .text = "Ricerca", .at = {7800, 4440, 1815, 255}},
 };
 
-TEST(Window, IsBuiltFromTheControlTableAndTheStartUpOnAnEmptyTableEmptiesTheEditorAndSelectsOneOptionEach) {
-    const Control controls[] = {
-        {"Combo1", "QComboBox", "Form1", "", {}, 7800, 3840, 5055, 315},
-        {"List1", "QListView", "Form1", "", {}, 240, 240, 7215, 6885},
-        {"Text1", "QLineEdit", "Form1", "", {}, 7800, 1320, 2175, 375},
-        {"Text4", "QLineEdit", "Form1", "", {}, 7800, 2760, 2175, 375},
-        {"Command1", "QPushButton", "Form1", "LOAD ALL", {}, 11640, 3000, 1095, 375},
-        {"Command2", "QPushButton", "Form1", "SAVE", {}, 11640, 1200, 1095, 375},
-        {"Command3", "QPushButton", "Form1", "DELETE", {}, 11640, 1800, 1095, 375},
-        {"Command4", "QPushButton", "Form1", "CLEAR", {}, 11640, 2400, 1095, 375},
-        {"Command5", "QPushButton", "Form1", "ESC", {}, 12120, 7320, 975, 375},
-        {"Command6", "QPushButton", "Form1", "FIND", {}, 7800, 6600, 1215, 375},
-        {"Option3", "QRadioButton", "Form1", "Modulo 0.4", {}, 11280, 4920, 1575, 255},
-        {"Option4", "QRadioButton", "Form1", "Modulo 0.6", {}, 11280, 5400, 1695, 375},
-        {"Option5", "QRadioButton", "Form1", "Modulo 48", {}, 11280, 6000, 1695, 375},
-        {"Option6", "QRadioButton", "Form1", "Modulo 64", {}, 11280, 6600, 1575, 375},
-        {"Label2", "QLabel", "Form1", "Denti", {}, 10200, 1440, 975, 255},
-        {"Label3", "QLabel", "Form1", "Modulo", {}, 10200, 1920, 975, 255},
-        {"Label4", "QLabel", "Form1", "Tipo", {}, 10200, 2400, 855, 255},
-        {"Label5", "QLabel", "Form1", "QTY", {}, 10200, 2880, 735, 255},
-        {"Frame1", "QGroupBox", "Form1", "Tipo", {}, 7800, 4800, 1815, 1575},
-        {"Option1", "QRadioButton", "Frame1", "Corona", {}, 240, 360, 1335, 375},
-        {"Option2", "QRadioButton", "Frame1", "Pignone", {}, 240, 1080, 1095, 255},
-        {"Combo2", "QComboBox", "Form1", "C", {"C", "P"}, 7800, 2280, 2175, 315},
-        {"Combo3", "QComboBox", "Form1", "0.4", {"0.4", "0.6", "48", "64"}, 7800, 1800, 2175, 315},
-        {"Label6", "QLabel", "Form1", "Seleziona Elemento", {}, 7800, 3480, 2775, 255},
-        {"Label7", "QLabel", "Form1", "Orbeto Zanfiro V1.0", {}, 7680, 7440, 3495, 255},
-        {"Frame2", "QGroupBox", "Form1", "Info", {}, 8040, 360, 4215, 615},
-        {"Label1", "QLabel", "Frame2", "", {}, 240, 240, 3735, 255},
-        {"Command7", "QPushButton", "Form1", "Command7", {}, 9840, 4920, 735, 255},
-        {"Label8", "QLabel", "Form1", "Ricerca", {}, 7800, 4440, 1815, 255},
-    };
-    TempDatabase db;
-    WindowHarness ui(db);
+// The window made on an empty table, before its Load.
+class NewWindow : public WindowTest {
+protected:
+    QWidget* widget(const Control& c) { return ui.window().findChild<QWidget*>(c.name); }
+    // A frame's title, a combo's text, any other control's text.
+    std::string textOf(const Control& c) {
+        QWidget* w = widget(c);
+        const char* text = w->inherits("QGroupBox") ? "title" : "text";
+        return w->property(w->inherits("QComboBox") ? "currentText" : text).toString().toStdString();
+    }
+};
+
+TEST_F(NewWindow, IsTitledZanfiroV11At885x519) {
     EXPECT_EQ(ui.window().windowTitle(), "Zanfiro v1.1");
     EXPECT_EQ(ui.window().size(), QSize(885, 519));
-    EXPECT_TRUE(ui.window().windowIcon().availableSizes().contains(QSize(85, 68)));
-    EXPECT_EQ(options(ui), " ");
-    for (const Control& c : controls) {
-        SCOPED_TRACE(c.name);
-        QWidget* w = ui.window().findChild<QWidget*>(c.name);
-        ASSERT_TRUE(w);
-        EXPECT_TRUE(w->inherits(c.kind));
-        const char* text = w->inherits("QGroupBox") ? "title" : w->inherits("QComboBox") ? "currentText" : "text";
-        EXPECT_EQ(w->property(text).toString().toStdString(), c.text);
-        EXPECT_EQ(w->parentWidget()->objectName().toStdString(), c.container);
-        EXPECT_EQ(w->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
-        EXPECT_EQ(w->inherits("QComboBox") ? ui.comboRows(c.name) : std::vector<std::string>{}, c.entries);
-        const bool shown = c.name != std::string_view("Command7");
-        EXPECT_EQ(std::pair(w->isVisibleTo(&ui.window()), w->isEnabled()), std::pair(shown, shown));
-    }
-    ASSERT_TRUE(ui.start());
-    for (const char* field : {"Text1", "Combo3", "Combo2", "Text4", "Combo1"}) EXPECT_EQ(ui.text(field), "") << field;
-    EXPECT_EQ(ui.comboRows().size() + ui.listRows().size(), 0u);
-    EXPECT_EQ(options(ui) + "|" + ui.status() + "|" + ui.focusedControl(), "Option1 Option3|Lista Completa|Combo1");
 }
 
-TEST(StartUp, ListsEveryGearByModuleAsTextCharacterForCharacterWithNullsAddingNothing) {
-    TempDatabase db;
-    db.insertWithId(7, num(40), txt("0.4"), txt("C"), num(12));
-    db.insertWithId(9, null(), txt("48"), null(), null());
-    db.insertWithId(10, num(18), txt("120"), txt("P"), num(0));  // before 48 as text only
-    WindowHarness ui(db);
+TEST_F(NewWindow, ShowsThe85x68GearIcon) {
+    EXPECT_TRUE(ui.window().windowIcon().availableSizes().contains(QSize(85, 68)));
+}
+
+TEST_F(NewWindow, EveryControlIsOfItsKindInItsContainer) {
+    for (const Control& c : kControls) {
+        ASSERT_TRUE(widget(c)) << c.name;
+        EXPECT_TRUE(widget(c)->inherits(c.kind)) << c.name;
+        EXPECT_EQ(widget(c)->parentWidget()->objectName().toStdString(), c.in) << c.name;
+    }
+}
+
+TEST_F(NewWindow, EveryControlSitsAtItsPlaceInPixels) {
+    for (const Control& c : kControls) {
+        const QRect& t = c.at;
+        EXPECT_EQ(widget(c)->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15)) << c.name;
+    }
+}
+
+TEST_F(NewWindow, EveryControlShowsItsText) {
+    for (const Control& c : kControls) EXPECT_EQ(textOf(c), c.text) << c.name;
+}
+
+TEST_F(NewWindow, OnlyTheTypeAndModuleCombosOfferEntries) {
+    EXPECT_THAT(ui.comboRows("Combo1"), IsEmpty());
+    EXPECT_THAT(ui.comboRows("Combo2"), ElementsAre("C", "P"));
+    EXPECT_THAT(ui.comboRows("Combo3"), ElementsAre("0.4", "0.6", "48", "64"));
+}
+
+TEST_F(NewWindow, OnlyCommand7IsHiddenAndDisabled) {
+    for (const Control& c : kControls) {
+        const bool shown = c.name != std::string_view("Command7");
+        EXPECT_EQ(widget(c)->isVisibleTo(&ui.window()), shown) << c.name;
+        EXPECT_EQ(widget(c)->isEnabled(), shown) << c.name;
+    }
+}
+
+TEST_F(NewWindow, SelectsNoOptionUntilTheStartUpSelectsCoronaAndModulo04) {
+    EXPECT_EQ(ui.options(), Options{});
     ASSERT_TRUE(ui.start());
+    EXPECT_EQ(ui.options(), kStartUpOptions);
+}
+
+TEST_F(NewWindow, StartUpOnAnEmptyTableShowsAnEmptyEditorAndLists) {
+    ASSERT_TRUE(ui.start());
+    EXPECT_EQ(ui.editor(), Editor{});
+    EXPECT_EQ(ui.text("Combo1"), "");
+    EXPECT_THAT(ui.comboRows(), IsEmpty());
+    EXPECT_THAT(ui.listRows(), IsEmpty());
+}
+
+TEST_F(NewWindow, StartUpTitlesTheListListaCompletaWithTheCursorInCombo1) {
+    ASSERT_TRUE(ui.start());
+    EXPECT_EQ(ui.status(), "Lista Completa");
+    EXPECT_EQ(ui.focusedControl(), "Combo1");
+}
+
+// Started on three gears, one of them with Null teeth, type and quantity.
+class StartedWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        open({
+            {.ID = num(7), .D = num(40), .M = txt("0.4"), .T = txt("C"), .QTY = num(12)},
+            {.ID = num(9), .D = null(), .M = txt("48"), .T = null(), .QTY = null()},
+            {.ID = num(10), .D = num(18), .M = txt("120"), .T = txt("P"), .QTY = num(0)},  // before 48 as a text only
+        });
+    }
+};
+
+TEST_F(StartedWindow, Combo1ListsEveryGearByModuleAsTextWithNullAsNothing) {
     EXPECT_THAT(ui.comboRows(),
                 ElementsAre("7   -      Denti  40\t         Modulo    0.4\t      Tipo    C\t    QTY   12",
                             "10   -      Denti  18\t         Modulo    120\t      Tipo    P\t    QTY   0",
                             "9   -      Denti  \t         Modulo    48\t      Tipo    \t    QTY   "));
+}
+
+TEST_F(StartedWindow, List1ListsEveryGearByModuleAsTextWithNullAsNothing) {
     EXPECT_THAT(ui.listRows(),
                 ElementsAre("7   -      Denti  40\t     Modulo  0.4\tTipo  C\t   QTY   12",
                             "10   -      Denti  18\t     Modulo  120\tTipo  P\t   QTY   0",
                             "9   -      Denti  \t     Modulo  48\tTipo  \t   QTY   "));
-    EXPECT_EQ(ui.combo("Combo1")->currentIndex(), -1);
 }
 
-TEST_F(StartedWindow, TabVisitsFieldsButtonsAndEveryOptionInTabIndexOrderSkippingLabelsFramesAndCommand7) {
-    std::vector<std::string> seen{ui.focusedControl()};
+TEST_F(StartedWindow, Combo1ShowsNoRowChosen) { EXPECT_EQ(ui.combo("Combo1")->currentIndex(), -1); }
+
+TEST_F(StartedWindow, TabVisitsFieldsButtonsAndOptionsInTabIndexOrder) {
+    std::string seen = ui.focusedControl();
     for (int i = 0; i < 18; ++i) {
         QTest::keyClick(ui.window().windowHandle(), Qt::Key_Tab);
-        seen.push_back(ui.focusedControl());
+        seen += " " + ui.focusedControl();
     }
-    EXPECT_THAT(seen,
-                ElementsAre("Combo1",
-                            "List1",
-                            "Text1",
-                            "Text4",
-                            "Command1",
-                            "Command2",
-                            "Command3",
-                            "Command4",
-                            "Command5",
-                            "Command6",
-                            "Option3",
-                            "Option4",
-                            "Option5",
-                            "Option6",
-                            "Option1",
-                            "Option2",
-                            "Combo2",
-                            "Combo3",
-                            "Combo1"));
+    EXPECT_EQ(seen,
+              "Combo1 List1 Text1 Text4 Command1 Command2 Command3 Command4 Command5 Command6 "
+              "Option3 Option4 Option5 Option6 Option1 Option2 Combo2 Combo3 Combo1");
 }
 
-TEST_F(StartedWindow, OptionGroupsEachKeepExactlyOneSelectionAndLeaveTheOtherGroupAlone) {
+TEST_F(StartedWindow, EachOptionGroupKeepsOneSelectionOfItsOwn) {
     Form1& f = ui.form();
     OptionButton* const byProgram[] = {&f.Option1, &f.Option2, &f.Option3, &f.Option4, &f.Option5, &f.Option6};
     const struct {
         int option;
         bool byMouse;
-        const char* after;
+        Options after;
     } steps[] = {
-        {5, true, "Option1 Option5"},
-        {2, true, "Option2 Option5"},
-        {6, false, "Option2 Option6"},
-        {1, false, "Option1 Option6"},
-        {4, true, "Option1 Option4"},
-        {3, false, "Option1 Option3"},
+        {.option = 5, .byMouse = true, .after = kCorona48},
+        {.option = 2, .byMouse = true, .after = kPignone48},
+        {.option = 6, .byMouse = false, .after = kPignone64},
+        {.option = 1, .byMouse = false, .after = kCorona64},
+        {.option = 4, .byMouse = true, .after = kCorona06},
+        {.option = 3, .byMouse = false, .after = kCorona04},
     };
     for (const auto& s : steps) {
         QRadioButton* button = ui.option("Option" + std::to_string(s.option));
@@ -156,12 +187,12 @@ TEST_F(StartedWindow, OptionGroupsEachKeepExactlyOneSelectionAndLeaveTheOtherGro
             QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
         else
             byProgram[s.option - 1]->select();
-        EXPECT_EQ(options(ui), s.after) << "Option" << s.option << (s.byMouse ? " by mouse" : " by program");
+        EXPECT_EQ(ui.options(), s.after) << "Option" << s.option << (s.byMouse ? " by mouse" : " by program");
     }
 }
 
-TEST_F(StartedWindow, AProgramWriteToAComboRaisesNoClickNotEvenWhenTheFocusLeavesAMatchingText) {
-    // Chosen by the operator, each would select an option or fill the editor.
+TEST_F(StartedWindow, ComboTextWrittenByTheProgramRaisesNoClick) {
+    // Chosen by the operator, each would select an option or fill the editor; leaving it must not count.
     ui.form().Combo2.setText("P");
     ui.form().Combo3.setText("64");
     ui.form().Combo1.setText(ui.comboRows().at(0));
@@ -169,32 +200,47 @@ TEST_F(StartedWindow, AProgramWriteToAComboRaisesNoClickNotEvenWhenTheFocusLeave
         ui.window().control(combo)->setFocus();
         QTest::keyClick(ui.window().windowHandle(), Qt::Key_Tab);
     }
-    EXPECT_EQ(options(ui) + "|" + ui.text("Text1") + "|" + ui.status(), "Option1 Option3||Lista Completa");
+    EXPECT_EQ(ui.options(), kStartUpOptions);
+    EXPECT_EQ(ui.text("Text1"), "");
+    EXPECT_EQ(ui.status(), "Lista Completa");
 }
 
-TEST_F(StartedWindow, ComboRowsAppendedKeepTheirOrderAndTheTextAndClearingEmptiesTheText) {
-    ComboBox& combo = ui.form().Combo1;
-    combo.clear();
-    combo.setText("kept");
-    for (const char* row : {"b", "a", "10", "9"}) combo.addItem(row);
+TEST_F(StartedWindow, RowsAddedToCombo1KeepItsTextAndTheirOrder) {
+    ui.form().Combo1.clear();
+    ui.form().Combo1.setText("kept");
+    for (const char* row : {"b", "a", "10", "9"}) ui.form().Combo1.addItem(row);
     EXPECT_EQ(ui.text("Combo1"), "kept");
     EXPECT_THAT(ui.comboRows(), ElementsAre("b", "a", "10", "9"));
-    combo.clear();
+}
+
+TEST_F(StartedWindow, ClearingCombo1EmptiesItsText) {
+    ui.form().Combo1.setText("kept");
+    ui.form().Combo1.clear();
     EXPECT_EQ(ui.text("Combo1"), "");
-    EXPECT_TRUE(ui.comboRows().empty());
+    EXPECT_THAT(ui.comboRows(), IsEmpty());
 }
 
 // Texts the offscreen keyboard never sends: X11's control characters, and above U+7FFF a negative code.
-TEST(CharacterCode, IsTheClassicSignedCodeWhateverTextThePlatformSends) {
+TEST(CharacterCode, CtrlXIs24WhateverTextThePlatformSends) {
     EXPECT_EQ(characterCode(Qt::Key_X, Qt::ControlModifier, "\x18"), 24);
+}
+
+TEST(CharacterCode, DeleteTypesNoCharacter) {
     EXPECT_EQ(characterCode(Qt::Key_Delete, Qt::NoModifier, "\x7f"), std::nullopt);
+}
+
+TEST(CharacterCode, AboveU7FFFIsNegativeAsASigned16BitCode) {
     EXPECT_EQ(characterCode(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xFF21))), std::int16_t(0xFF21 - 0x10000));
 }
 
-// Tab passes the key filter: the Tab-order test leaves every field by Tab.
-TEST_F(StartedWindow, ACode0CancelsAKeyWhileEnterEscapeAndTheCloseBoxRunNoHandlerAndLeaveTheFileAlone) {
+TEST_F(StartedWindow, KeyWhoseCodeTheHandlerMakes0NeverReachesTheField) {
     ui.type("Text1", "2a5");
     EXPECT_EQ(ui.text("Text1"), "25");
+}
+
+// Tab passes the key filter: the Tab-order test leaves every field by Tab.
+TEST_F(StartedWindow, EnterAndEscapeRunNoHandlerInAnyField) {
+    ui.type("Text1", "25");
     const auto written = std::filesystem::last_write_time(db.path());
     for (const char* field : {"Text1", "Text4", "Combo1", "Combo2", "Combo3", "List1"}) {
         for (const int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -203,32 +249,57 @@ TEST_F(StartedWindow, ACode0CancelsAKeyWhileEnterEscapeAndTheCloseBoxRunNoHandle
             for (const char* button : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6"})
                 EXPECT_FALSE(ui.button(button)->isDown()) << button;
             EXPECT_TRUE(ui.window().isVisible());
-            EXPECT_EQ(ui.status() + "|" + ui.text("Text1"), "Lista Completa|25");
+            EXPECT_EQ(ui.status(), "Lista Completa");
+            EXPECT_EQ(ui.text("Text1"), "25");
         }
     }
-    EXPECT_TRUE(ui.window().close());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ui.status() + "|" + ui.text("Text1"), "Lista Completa|25");
     EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
-    EXPECT_TRUE(ui.failures().empty());
+    EXPECT_THAT(ui.failures(), IsEmpty());
 }
 
-TEST(FailureGuard, AMissingDatabaseFailsOnceNamingThePathAtLoadAndInAHandlerAndCreatesNothing) {
-    TempDatabase db;
+TEST_F(StartedWindow, CloseBoxRunsNoHandlerAndLeavesTheFileAlone) {
+    ui.type("Text1", "25");
+    const auto written = std::filesystem::last_write_time(db.path());
+    EXPECT_TRUE(ui.window().close());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.status(), "Lista Completa");
+    EXPECT_EQ(ui.text("Text1"), "25");
+    EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
+    EXPECT_THAT(ui.failures(), IsEmpty());
+}
+
+// Failed once, naming the missing file.
+void expectOneFailureNaming(const WindowHarness& ui, const std::filesystem::path& missing) {
+    ASSERT_EQ(ui.failures().size(), 1u);
+    EXPECT_NE(ui.failures()[0].number(), 0);
+    EXPECT_THAT(ui.failures()[0].description(), ::testing::HasSubstr(missing.string()));
+}
+
+TEST(FailureGuard, MissingDatabaseFailsTheStartUpOnceWithNoTitle) {
+    TempDatabase db(TempDatabase::Content::NoFile);
     const std::filesystem::path missing = db.folder() / "NDB" / "DB.mdb";
-    WindowHarness failed("driver={Microsoft Access Driver (*.mdb)};dbq=" + missing.string());
-    EXPECT_FALSE(failed.start());
-    EXPECT_EQ(failed.status(), "");  // no title
+    WindowHarness ui("driver={Microsoft Access Driver (*.mdb)};dbq=" + missing.string());
+    EXPECT_FALSE(ui.start());
+    EXPECT_EQ(ui.status(), "");
+    expectOneFailureNaming(ui, missing);
+    EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
+}
+
+TEST(FailureGuard, DatabaseGoneBeforeAButtonFailsTheButtonOnce) {
+    TempDatabase db;
     WindowHarness ui(db);
     ASSERT_TRUE(ui.start());
     std::filesystem::remove(db.path());
     ui.press("Command1");  // LOAD ALL
-    for (const auto& [window, path] : {std::pair{&failed, missing}, {&ui, db.path()}}) {
-        ASSERT_EQ(window->failures().size(), 1u) << path;
-        EXPECT_NE(window->failures()[0].number(), 0);
-        EXPECT_THAT(window->failures()[0].description(), ::testing::HasSubstr(path.string()));
-    }
+    expectOneFailureNaming(ui, db.path());
     EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
+}
+
+TEST(EventTable, EveryControlWithAHandlerIsInTheControlTable) {
+    std::set<std::string_view> controls;
+    for (const ControlDefinition& c : controlTable()) controls.insert(c.name);
+    for (const ClickHandler& click : clickHandlers()) EXPECT_TRUE(controls.contains(click.control)) << click.control;
+    for (const KeyPressHandler& key : keyPressHandlers()) EXPECT_TRUE(controls.contains(key.control)) << key.control;
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The data source as the handlers use it: connection strings, the dialect, recordsets, opening the file.
 #include <gmock/gmock.h>
 
 #include <fstream>
@@ -5,32 +6,34 @@
 
 #include "store/connection.h"
 #include "store/connection_string.h"
+#include "store/gear_table.h"
 #include "store/recordset.h"
-#include "store/sqlite.h"
 #include "temp_database.h"
 
 namespace zanfiro::testing {
 namespace {
 
 using namespace store;
-using namespace ::testing;
+using ::testing::HasSubstr;
+using Rows = std::vector<std::string>;
 const std::string kAccess = "driver={Microsoft Access Driver (*.mdb)};dbq=";
 
-template <class Operation>
-std::string failureOf(Operation&& operation) try {
-    operation();
-    return "no failure";
-} catch (const Failure& failure) {
-    return std::to_string(failure.number()) + " " + failure.description();
+std::unique_ptr<Connection> connect(const TempDatabase& db) {
+    auto connection = std::make_unique<Connection>();
+    connection->open(db.connectionString(), "", "", kUnspecified);
+    return connection;
 }
 
-// Walks a query as a list handler does, with its arguments: per record, the fields' texts joined by '|'.
-std::vector<std::string> rowsOf(const TempDatabase& db, const std::string& query, std::vector<std::string> fields) {
-    Connection connection;
-    connection.open(db.connectionString(), "", "", kUnspecified);
-    Recordset records;
+void openOn(Recordset& records, const Connection& connection, const std::string& query) {
     records.open(query, connection, CursorType::Keyset, LockType::Unspecified, kUnspecified);
-    std::vector<std::string> rows;
+}
+
+// Walks a query as a list handler does: per record, the named fields' texts joined by '|'.
+Rows rowsOf(const TempDatabase& db, const std::string& query, const Rows& fields) {
+    const auto connection = connect(db);
+    Recordset records;
+    openOn(records, *connection, query);
+    Rows rows;
     for (; !records.eof(); records.moveNext()) {
         rows.emplace_back();
         for (const auto& f : fields) rows.back() += (&f == &fields[0] ? "" : "|") + records.field(f).textOrEmpty();
@@ -38,116 +41,134 @@ std::vector<std::string> rowsOf(const TempDatabase& db, const std::string& query
     return rows;
 }
 
-TEST(ConnectionString, DriveCIsTheHomeFolderAndMalformedOrForeignStringsFailWithTheirNumbers) {
-    const std::pair<std::string, std::string> paths[] = {
-        {std::string(kConnectionString), "/home/op/NDB/DB.mdb"},
-        {kAccess + R"(c:/NDB/Old\DB.mdb)", "/home/op/NDB/Old/DB.mdb"},
-        {kAccess + R"({C:\Dati Officina\DB;1.mdb})", "/home/op/Dati Officina/DB;1.mdb"},
-        {"  DBQ = {/tmp/a;b}}c.mdb} ;dbq=/2.mdb;; Driver={microsoft access driver (*.mdb)}", "/tmp/a;b}c.mdb"},
+struct Mapped {
+    std::string text, path;
+};
+
+TEST(ConnectionString, DriveCIsTheOperatorsHomeFolder) {
+    const Mapped cases[] = {
+        {.text = std::string(kConnectionString), .path = "/home/op/NDB/DB.mdb"},
+        {.text = kAccess + R"(c:/NDB/Old\DB.mdb)", .path = "/home/op/NDB/Old/DB.mdb"},
+        {.text = kAccess + R"({C:\Dati Officina\DB;1.mdb})", .path = "/home/op/Dati Officina/DB;1.mdb"},
     };
-    for (const auto& [text, path] : paths) EXPECT_EQ(dataSourceFor(text, "/home/op").database, path) << text;
-    const std::pair<std::string, std::string> failures[] = {
-        {kAccess + "{/tmp/DB.mdb", "3709 "},
-        {kAccess + "{/tmp/DB}.mdb", "3709 "},
-        {kAccess + R"(D:\DB.mdb)", "3709 "},
-        {kAccess + R"(C:NDB\DB.mdb)", "3709 "},
-        {kAccess, "3709 "},
-        {R"(dbq=C:\NDB\DB.mdb)", "3709 "},
-        {R"(driver={SQL Server};dbq=C:\NDB\DB.mdb)", "3706 driver not found: SQL Server"},
-    };
-    for (const auto& [text, said] : failures)
-        EXPECT_THAT(failureOf([&] { dataSourceFor(text, "/home/op"); }), StartsWith(said)) << text;
+    for (const Mapped& c : cases) EXPECT_EQ(dataSourceFor(c.text, "/home/op").database, c.path) << c.text;
 }
 
-TEST(Statements, SaveAndDeleteStatementsLandInTheFileAsWrittenAndIdsAreNeverReused) {
-    TempDatabase db;
-    const StoredGear g12{12, num(40), txt("0.6"), txt("P"), num(1)}, g13{13, num(30), txt("48"), txt("C"), num(2)},
-        g14{14, num(20), txt("O'Neil"), txt("C"), num(5)};
-    for (const auto& g : {g12, g13}) db.insertWithId(g.id, g.D, g.M, g.T, g.QTY);
-    const std::pair<std::string, std::vector<StoredGear>> steps[] = {
-        {"INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')", {g12, g13, g14}},
-        {"UPDATE Gears SET D = '20', M = '0.4', T = 'C', QTY = '5' WHERE id = 12",
-         {{12, num(20), txt("0.4"), txt("C"), num(5)}, g13, g14}},
-        {"DELETE * FROM Gears WHERE id = 12", {g13, g14}},
-        {"DELETE * FROM Gears WHERE id = 14", {g13}},
-        {"INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')",
-         {g13, {15, txt("venti"), txt(" 0.4 "), txt("*"), num(5)}}},
+TEST(ConnectionString, FirstDbqCountsWhateverItsBlanksBracesAndCase) {
+    const std::string text = "  DBQ = {/tmp/a;b}}c.mdb} ;dbq=/2.mdb;; Driver={microsoft access driver (*.mdb)}";
+    EXPECT_EQ(dataSourceFor(text, "/home/op").database, "/tmp/a;b}c.mdb");
+}
+
+TEST(ConnectionString, MalformedOneIsABadConnectionString) {
+    const struct {
+        std::string why, text;
+    } cases[] = {
+        {.why = "unclosed brace", .text = kAccess + "{/tmp/DB.mdb"},
+        {.why = "text after the brace", .text = kAccess + "{/tmp/DB}.mdb"},
+        {.why = "a drive other than C:", .text = kAccess + R"(D:\DB.mdb)"},
+        {.why = "a path relative to C:", .text = kAccess + R"(C:NDB\DB.mdb)"},
+        {.why = "no path", .text = kAccess},
+        {.why = "no driver", .text = R"(dbq=C:\NDB\DB.mdb)"},
     };
-    for (const auto& [statement, after] : steps) {
-        Connection connection;
-        connection.open(db.connectionString(), "", "", kUnspecified);
-        connection.execute(statement, kUnspecified);
-        EXPECT_EQ(db.gears(), after) << statement;
+    for (const auto& c : cases)
+        EXPECT_EQ(failureOf([&] { dataSourceFor(c.text, "/home/op"); }).number(), failure::kBadConnectionString)
+            << c.why;
+}
+
+TEST(ConnectionString, OtherDriverIsNotFound) {
+    const Failure failed = failureOf([] { dataSourceFor(R"(driver={SQL Server};dbq=C:\NDB\DB.mdb)", "/home/op"); });
+    EXPECT_EQ(failed.number(), failure::kUnknownDriver);
+    EXPECT_EQ(failed.description(), "driver not found: SQL Server");
+}
+
+// The dialect's own rules, on statements run as DELETE and SAVE run theirs: gears 12 and 13 in the file.
+class Statements : public ::testing::Test {
+protected:
+    void SetUp() override { db.insert(g12), db.insert(g13); }
+    void run(const std::string& statement) { connect(db)->execute(statement, kUnspecified); }
+    const GearRecord g12{.ID = num(12), .D = num(40), .M = txt("0.6"), .T = txt("P"), .QTY = num(1)};
+    const GearRecord g13{.ID = num(13), .D = num(30), .M = txt("48"), .T = txt("C"), .QTY = num(2)};
+    TempDatabase db;
+};
+
+TEST_F(Statements, DeleteStarRemovesOnlyTheGearWithItsId) {
+    run("DELETE * FROM Gears WHERE id = 12");
+    EXPECT_EQ(db.gears(), std::vector{g13});
+}
+
+TEST_F(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
+    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')");
+    run("DELETE * FROM Gears WHERE id = 14");
+    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')");  // a '*' no DELETE rule touches
+    const GearRecord g15{.ID = num(15), .D = txt("venti"), .M = txt(" 0.4 "), .T = txt("*"), .QTY = num(5)};
+    EXPECT_EQ(db.gears(), (std::vector{g12, g13, g15}));
+}
+
+// Gear 7 with Null teeth and type, read through a recordset of its own.
+class Recordset7 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.insert({.ID = num(7), .D = null(), .M = txt("0.4"), .T = null(), .QTY = num(12)});
+        openOn(records, *connection, "SELECT * FROM Gears WHERE id = 7");
     }
-}
-
-TEST(Queries, FilteredQueriesFindOnlyTheirPairStartUpGoesByModuleAsTextLoadAllByTeethAsNumbers) {
-    TempDatabase db, orders;
-    const std::string modules[] = {"0.4", "0.6", "48", "64"}, types[] = {"C", "P"};
-    for (const auto& module : modules)
-        for (const auto& type : types) db.insert(10, module, type, 1), db.insert(9, module, type, 2);
-    // Module and type compare as text, character for character.
-    for (const auto& [module, type] : {std::pair{"0.40", "C"},
-                                       {" 0.4", "C"},
-                                       {"0.4 ", "C"},
-                                       {"0.4", "c"},
-                                       {"0.4", "C "},
-                                       {"048", "P"},
-                                       {"64.0", "P"}})
-        db.insert(5, module, type, 3);
-    for (const auto& m : modules)
-        for (const auto& t : types)
-            EXPECT_EQ(
-                rowsOf(db, "SELECT * FROM Gears where M= '" + m + "' AND T='" + t + "' order by d", {"D", "m", "T"}),
-                (std::vector{"9|" + m + "|" + t, "10|" + m + "|" + t}));
-    for (const auto& [d, m] : {std::pair{10, "64"}, {9, "0.6"}, {100, "100"}, {48, "48"}, {40, "0.4"}})
-        orders.insert(d, m, "C", 1);
-    EXPECT_EQ(rowsOf(orders, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}),
-              (std::vector<std::string>{"0.4", "0.6", "100", "48", "64"}));
-    EXPECT_EQ(rowsOf(orders, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY D ASC", {"D"}),
-              (std::vector<std::string>{"9", "10", "40", "48", "100"}));
-}
-
-TEST(Recordset, FieldsGoByNameInAnyCaseNullHasNoTextAndWithoutARecordReadingFails) {
     TempDatabase db;
-    db.insertWithId(7, null(), txt("0.4"), null(), num(12));
+    std::unique_ptr<Connection> connection = connect(db);
+    Recordset records;
+};
+
+TEST_F(Recordset7, FieldsGoByNameInAnyCaseWithNullAsNothing) {
     EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears WHERE id = 7", {"ID", "id", "Id", "d", "M", "m", "t", "QTY", "Qty"}),
-              std::vector<std::string>{"7|7|7||0.4|0.4||12|12"});
-    Connection connection;
-    connection.open(db.connectionString(), "", "", kUnspecified);
-    Recordset rs;
-    rs.open("SELECT * FROM Gears WHERE id = 7", connection, CursorType::Keyset, LockType::Unspecified, kUnspecified);
-    EXPECT_THAT(failureOf([&] { (void)rs.field("T").text(); }), StartsWith("94 "));
-    rs.moveNext();
-    EXPECT_THAT(failureOf([&] { rs.field("D"); }), StartsWith("3021 "));
-    EXPECT_THAT(failureOf([&] { rs.moveNext(); }), StartsWith("3021 "));
+              Rows{"7|7|7||0.4|0.4||12|12"});
 }
 
-TEST(Open, AMissingOrForeignFileFailsNamingThePathAndNothingIsCreated) {
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        // file, its content, what is said
-        {"DB.mdb", "", ""},
-        {"NDB/DB.mdb", "", ""},
-        {"DB.mdb", "Denti;Modulo\n40;0.4\n", "file is not a database: "},
-        {"DB.mdb", std::string("\0\1\0\0Standard Jet DB\0", 20), "zanfiro-db import "},
-    };
-    for (const auto& [name, content, said] : cases) {
-        TempDatabase db(TempDatabase::Content::NoFile);
-        const auto file = db.folder() / name;
-        if (!content.empty()) std::ofstream(file, std::ios::binary) << content;
-        Connection connection;
-        EXPECT_THAT(failureOf([&] { connection.open(kAccess + file.string(), "", "", kUnspecified); }),
-                    HasSubstr(said + file.string()));
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(db.folder()), {}), content.empty() ? 0 : 1);
+TEST_F(Recordset7, NullFieldHasNoText) {
+    EXPECT_EQ(failureOf([&] { (void)records.field("T").text(); }).number(), failure::kInvalidUseOfNull);
+}
+
+TEST_F(Recordset7, PastTheLastRecordNothingIsCurrent) {
+    records.moveNext();
+    EXPECT_EQ(failureOf([&] { records.field("D"); }).number(), failure::kNoCurrentRecord);
+    EXPECT_EQ(failureOf([&] { records.moveNext(); }).number(), failure::kNoCurrentRecord);
+}
+
+// A file put in a folder of its own, then opened as the program opens its database.
+class Open : public ::testing::Test {
+protected:
+    Failure openFile(const std::filesystem::path& file) {
+        return failureOf([&] { Connection().open(kAccess + file.string(), "", "", kUnspecified); });
+    }
+    void write(const std::string& content) { std::ofstream(file, std::ios::binary) << content; }
+    std::ptrdiff_t entries() const { return std::distance(std::filesystem::directory_iterator(db.folder()), {}); }
+    TempDatabase db{TempDatabase::Content::NoFile};
+    std::filesystem::path file = db.folder() / "DB.mdb";
+};
+
+TEST_F(Open, MissingFileFailsNamingItAndCreatesNothing) {
+    for (const auto& missing : {file, db.folder() / "NDB" / "DB.mdb"}) {
+        EXPECT_THAT(openFile(missing).description(), HasSubstr(missing.string()));
+        EXPECT_EQ(entries(), 0) << missing;
     }
 }
 
-TEST(Open, ADatabaseHeldByAnotherProgramIsWaitedFor) {
+TEST_F(Open, FileThatIsNoDatabaseFailsNamingItAndStays) {
+    write("Denti;Modulo\n40;0.4\n");
+    EXPECT_THAT(openFile(file).description(), HasSubstr("file is not a database: " + file.string()));
+    EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(Open, AccessFileFailsNamingTheImportThatBringsItOver) {
+    write(std::string("\0\1\0\0Standard Jet DB\0", 20));
+    EXPECT_THAT(openFile(file).description(), HasSubstr("zanfiro-db import " + file.string()));
+    EXPECT_EQ(entries(), 1);
+}
+
+TEST(HeldDatabase, IsWaitedForUntilTheOtherProgramCommits) {
     TempDatabase db;
-    sqlite::Database other(db.path(), sqlite::Database::Mode::OpenExisting);
-    other.exec("BEGIN EXCLUSIVE; INSERT INTO Gears (D, M, T, QTY) VALUES (1, '48', 'P', 1)");
-    std::jthread later([&] { std::this_thread::sleep_for(std::chrono::milliseconds(200)), other.exec("COMMIT"); });
-    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}), std::vector<std::string>{"48"});
+    const auto other = db.session();
+    other->execute("BEGIN EXCLUSIVE");
+    insertGear(*other, {.D = num(1), .M = txt("48"), .T = txt("P"), .QTY = num(1)});
+    std::jthread later([&] { std::this_thread::sleep_for(std::chrono::milliseconds(200)), other->execute("COMMIT"); });
+    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}), Rows{"48"});
 }
 
 }  // namespace

@@ -24,22 +24,18 @@ TempDatabase::~TempDatabase() {
 
 std::string TempDatabase::connectionString() const { return store::connectionStringFor(path_); }
 
-std::int64_t TempDatabase::insertRow(std::optional<std::int64_t> id, const store::Value& D, const store::Value& M,
-                                     const store::Value& T, const store::Value& QTY) {
-    auto db = store::openDatabase(path_);
-    const store::Value ID = id ? store::Value(*id) : store::Value();
-    store::insertGear(*db, {ID, D, M, T, QTY});
-    if (id) return *id;
-    return store::allGears(*db).back().ID.number();
+std::shared_ptr<store::Session> TempDatabase::session() const { return store::openDatabase(path_); }
+
+std::int64_t TempDatabase::insert(const store::GearRecord& gear) {
+    auto db = session();
+    store::insertGear(*db, gear);
+    return gear.ID.isNull() ? db->nextId() - 1 : gear.ID.number();
 }
 
-void TempDatabase::execute(std::string_view sql) const { store::openDatabase(path_)->execute(sql); }
+void TempDatabase::execute(std::string_view sql) const { session()->execute(sql); }
 
-std::vector<StoredGear> TempDatabase::gears() const {
-    std::vector<StoredGear> rows;
-    for (const store::GearRecord& g : store::allGears(*store::openDatabase(path_)))
-        rows.push_back({g.ID.number(), g.D, g.M, g.T, g.QTY});
-    return rows;
-}
+std::vector<store::GearRecord> TempDatabase::gears() const { return store::allGears(*session()); }
+
+std::int64_t TempDatabase::count() const { return store::countGears(*session()); }
 
 }  // namespace zanfiro::testing

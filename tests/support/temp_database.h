@@ -2,45 +2,19 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
-#include <ostream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "base/failure.h"
-#include "store/value.h"
-
-namespace zanfiro::store {  // readable values in failure messages
-inline void PrintTo(const Value& v, std::ostream* out) {
-    *out << (v.isNull() ? "Null" : v.isNumber() ? v.text() : '"' + v.text() + '"');
-}
-}  // namespace zanfiro::store
-namespace zanfiro {
-inline void PrintTo(const Failure& f, std::ostream* out) { *out << f.number() << ": " << f.description(); }
-}  // namespace zanfiro
+#include "store/gear.h"
+#include "store/session.h"
+#include "values.h"
 
 namespace zanfiro::testing {
 
-// One row of Gears as the database file holds it.
-struct StoredGear {
-    std::int64_t id;
-    store::Value D, M, T, QTY;
-    bool operator==(const StoredGear&) const = default;
-};
-inline void PrintTo(const StoredGear& g, std::ostream* out) {
-    *out << "{" << g.id;
-    for (const auto* v : {&g.D, &g.M, &g.T, &g.QTY}) *out << ", ", store::PrintTo(*v, out);
-    *out << "}";
-}
-
-inline store::Value num(std::int64_t n) { return store::Value(n); }
-inline store::Value txt(std::string s) { return store::Value(std::move(s)); }
-inline store::Value null() { return store::Value(); }
-
-// A gear database made as `zanfiro-db init` makes it, in a temporary folder
-// removed afterwards. Seeding stores values as given (texts where numbers
-// belong, Null), straight on the file.
+// A gear database made as `zanfiro-db init` makes it, in a temporary folder removed afterwards. Gears are stored
+// and read through the store's own engine, with their values as given (texts where numbers belong, Null).
 class TempDatabase {
 public:
     enum class Content { EmptyTable, NoFile };
@@ -53,22 +27,25 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string connectionString() const;  // read by the program's own code
 
+    // A session of its own on the file, as another program holding it would have.
+    std::shared_ptr<store::Session> session() const;
+
+    // Stores the gear; a Null ID lets the database give the next one. Returns the gear's ID.
+    std::int64_t insert(const store::GearRecord& gear);
     std::int64_t insert(store::Value D, store::Value M, store::Value T, store::Value QTY) {
-        return insertRow({}, D, M, T, QTY);
+        return insert({.D = D, .M = M, .T = T, .QTY = QTY});
     }
     std::int64_t insert(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-        return insertRow({}, num(D), txt(std::move(M)), txt(std::move(T)), num(QTY));
+        return insert({.D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)});
     }
     void insertWithId(std::int64_t id, store::Value D, store::Value M, store::Value T, store::Value QTY) {
-        insertRow(id, D, M, T, QTY);
+        insert({.ID = num(id), .D = D, .M = M, .T = T, .QTY = QTY});
     }
     void execute(std::string_view sql) const;
-    std::vector<StoredGear> gears() const;  // ordered by ID
-    std::int64_t count() const { return static_cast<std::int64_t>(gears().size()); }
+    std::vector<store::GearRecord> gears() const;  // ordered by ID
+    std::int64_t count() const;
 
 private:
-    std::int64_t insertRow(std::optional<std::int64_t> id, const store::Value& D, const store::Value& M,
-                           const store::Value& T, const store::Value& QTY);
     std::filesystem::path folder_;
     std::filesystem::path path_;
 };

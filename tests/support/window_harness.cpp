@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <algorithm>
+
 #include "temp_database.h"
 
 namespace zanfiro::testing {
@@ -15,7 +17,30 @@ std::vector<std::string> rowsOf(const QAbstractItemModel* model) {
     return rows;
 }
 
+// The ID heading each row: the text before the first space.
+std::vector<std::string> idsOf(const std::vector<std::string>& rows) {
+    std::vector<std::string> ids;
+    for (const std::string& row : rows) ids.push_back(row.substr(0, row.find(' ')));
+    return ids;
+}
+
 }  // namespace
+
+void PrintTo(const Editor& e, std::ostream* out) {
+    *out << "{D \"" << e.D << "\", M \"" << e.M << "\", T \"" << e.T << "\", QTY \"" << e.QTY << "\"}";
+}
+
+void PrintTo(const Options& o, std::ostream* out) { *out << "{" << o.type << ", " << o.module << "}"; }
+
+void PrintTo(const Shown& s, std::ostream* out) {
+    *out << "\n  Label1 \"" << s.status << "\"\n  editor ";
+    PrintTo(s.editor, out);
+    *out << "\n  options ";
+    PrintTo(s.options, out);
+    *out << "\n  IDs";
+    for (const std::string& id : s.ids) *out << " " << id;
+    *out << "\n";
+}
 
 WindowHarness::WindowHarness(const TempDatabase& database) : WindowHarness(database.connectionString()) {}
 
@@ -30,6 +55,12 @@ bool WindowHarness::start() {
     window_->activateWindow();
     if (!QTest::qWaitForWindowActive(window_.get())) throw std::runtime_error("the window never became active");
     return loaded;
+}
+
+std::vector<int> WindowHarness::failureNumbers() const {
+    std::vector<int> numbers;
+    for (const Failure& failure : failures_) numbers.push_back(failure.number());
+    return numbers;
 }
 
 std::string WindowHarness::text(std::string_view field) const {
@@ -58,6 +89,18 @@ std::string WindowHarness::focusedControl() const {
     return focus ? focus->objectName().toStdString() : "";
 }
 
+Editor WindowHarness::editor() const { return {text("Text1"), text("Combo3"), text("Combo2"), text("Text4")}; }
+
+Shown WindowHarness::shown() const {
+    std::vector<std::string> ids = idsOf(comboRows());
+    if (const auto listed = idsOf(listRows()); listed != ids) {
+        ids.insert(ids.begin(), "Combo1:");
+        ids.push_back("List1:");
+        ids.insert(ids.end(), listed.begin(), listed.end());
+    }
+    return {status(), editor(), options(), ids};
+}
+
 void WindowHarness::press(std::string_view name) { QTest::mouseClick(button(name), Qt::LeftButton); }
 
 void WindowHarness::choose(std::string_view name, int row) {
@@ -83,6 +126,24 @@ void WindowHarness::key(std::string_view field, int qtKey, int modifiers) {
 void WindowHarness::clickListRow(int row) {
     auto* rows = widget<QAbstractItemView>("List1");
     QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualRect(rows->model()->index(row, 0)).center());
+}
+
+void WindowHarness::pick(std::int64_t id) {
+    const std::vector<std::string> ids = idsOf(comboRows());
+    const auto row = std::ranges::find(ids, std::to_string(id));
+    if (row == ids.end()) throw std::runtime_error("Combo1 has no row for ID " + std::to_string(id));
+    choose("Combo1", static_cast<int>(row - ids.begin()));
+}
+
+void WindowHarness::selectOptions(const Options& options) {
+    for (const std::string& name : {options.type, options.module}) option(name)->click();
+}
+
+void WindowHarness::fillEditor(const Editor& e) {
+    form().Text1.setText(e.D);
+    form().Combo3.setText(e.M);
+    form().Combo2.setText(e.T);
+    form().Text4.setText(e.QTY);
 }
 
 }  // namespace zanfiro::testing

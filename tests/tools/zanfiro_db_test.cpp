@@ -12,6 +12,7 @@ namespace zanfiro::testing {
 namespace {
 
 using namespace ::testing;
+using zanfiro::testing::PrintTo;
 namespace fs = std::filesystem;
 
 struct Outcome {
@@ -43,141 +44,246 @@ std::string everything(const fs::path& folder) {
     return all;
 }
 
-TEST(Import, StoresEveryRecordOfEachAccessFileAsMdbExportPrintsItAndTheNextGearFollowsTheLargestId) {
-    const std::string none = "Values converted: 0.\n";
-    const std::string awkward = none + "Missing values, kept missing: 4.\nEmpty texts, kept empty: 1.\n";
-    const struct {
-        std::string name, env;
-        int count, lastId;
-        std::string report;
-    } fixtures[] = {{"numeric", "", 128, 149, none},
-                    {"text", "", 128, 149, "Values converted: 256.\n  to whole numbers: D 128, QTY 128\n"},
-                    {"edge", "", 11, 11, awkward},
-                    {"edge", "MDBICONV=ISO-8859-1 ", 11, 11, awkward}};  // the shell's charset must not reach the texts
-    for (const auto& [name, env, count, lastId, report] : fixtures) {
-        SCOPED_TRACE(env + name);
-        const std::string n = std::to_string(count), l = std::to_string(lastId), file = data("gears-" + name + ".mdb");
-        TempDatabase db(TempDatabase::Content::NoFile);
-        EXPECT_EQ(run(db.folder(), {"import", file, "DB.mdb"}, env + ZANFIRO_DB).said(),
-                  "0 Read " + n + " records from the table Gears of " + file + " (Access, Jet 4).\nWrote " + n +
-                      " gears to the new database " + db.path().string() + ".\nIDs 1 to " + l +
-                      ", kept as they were; the next new gear gets ID " + std::to_string(lastId + 1) + ".\n" + report);
-        std::ofstream(db.folder() / "old.csv") << run(db.folder(), {file, "Gears"}, "MDBICONV=UTF-8 mdb-export").out;
-        // mdb-export prints a missing value and an empty text alike, as nothing: so does printf's %s.
-        const std::string rows = "SELECT printf('%s,%s,%s,%s,%s', ID, D, M, T, QTY) FROM ";
-        EXPECT_EQ(run(db.folder(), {"DB.mdb", rows + "Gears ORDER BY ID"}, "sqlite3").out,
-                  run(db.folder(), {":memory:", ".import --csv old.csv o", rows + "o ORDER BY ID + 0"}, "sqlite3").out);
-        EXPECT_EQ(db.insert(12, "48", "P", 1), lastId + 1);
+// An Access file imported into a new database: what the import reports after the IDs.
+struct Source {
+    const char* name;
+    std::string file, shell;  // shell: NAME=value settings the command runs under
+    int count, lastId;
+    std::string report;
+};
+const std::string kNoneConverted = "Values converted: 0.\n";
+const std::string kTextsConverted = "Values converted: 256.\n  to whole numbers: D 128, QTY 128\n";
+const std::string kAwkward = kNoneConverted + "Missing values, kept missing: 4.\nEmpty texts, kept empty: 1.\n";
+const std::string kLatin1 = "MDBICONV=ISO-8859-1 ";  // the shell's charset, which must not reach the texts
+const Source kSources[] = {
+    {.name = "Numeric", .file = "gears-numeric.mdb", .count = 128, .lastId = 149, .report = kNoneConverted},
+    {.name = "Text", .file = "gears-text.mdb", .count = 128, .lastId = 149, .report = kTextsConverted},
+    {.name = "Edge", .file = "gears-edge.mdb", .count = 11, .lastId = 11, .report = kAwkward},
+    {.name = "EdgeUnderLatin1",
+     .file = "gears-edge.mdb",
+     .shell = kLatin1,
+     .count = 11,
+     .lastId = 11,
+     .report = kAwkward},
+};
+
+class Import : public TestWithParam<Source> {
+protected:
+    void SetUp() override { said = run(db.folder(), {"import", file, "DB.mdb"}, GetParam().shell + ZANFIRO_DB).said(); }
+    const std::string file = data(GetParam().file);
+    TempDatabase db{TempDatabase::Content::NoFile};
+    std::string said;
+};
+INSTANTIATE_TEST_SUITE_P(, Import, ValuesIn(kSources), CaseName());
+
+TEST_P(Import, ReportsTheRecordsReadTheGearsWrittenAndTheNextId) {
+    const std::string n = std::to_string(GetParam().count), last = std::to_string(GetParam().lastId);
+    EXPECT_EQ(said,
+              "0 Read " + n + " records from the table Gears of " + file + " (Access, Jet 4).\nWrote " + n +
+                  " gears to the new database " + db.path().string() + ".\nIDs 1 to " + last +
+                  ", kept as they were; the next new gear gets ID " + std::to_string(GetParam().lastId + 1) + ".\n" +
+                  GetParam().report);
+}
+
+TEST_P(Import, StoresEveryRecordAsMdbExportPrintsIt) {
+    std::ofstream(db.folder() / "old.csv") << run(db.folder(), {file, "Gears"}, "MDBICONV=UTF-8 mdb-export").out;
+    // mdb-export prints a missing value and an empty text alike, as nothing: so does printf's %s.
+    const std::string rows = "SELECT printf('%s,%s,%s,%s,%s', ID, D, M, T, QTY) FROM ";
+    EXPECT_EQ(run(db.folder(), {"DB.mdb", rows + "Gears ORDER BY ID"}, "sqlite3").out,
+              run(db.folder(), {":memory:", ".import --csv old.csv o", rows + "o ORDER BY ID + 0"}, "sqlite3").out);
+}
+
+TEST_P(Import, NextGearFollowsTheLargestId) { EXPECT_EQ(db.insert(12, "48", "P", 1), GetParam().lastId + 1); }
+
+// The demo stock replaced by the awkward gears of gears-edge.mdb.
+class ImportReplacing : public Test {
+protected:
+    void SetUp() override {
+        run(db.folder(), {"demo", "DB.mdb"});
+        said = run(db.folder(), {"import", "--replace", data("gears-edge.mdb"), "DB.mdb"}).said();
     }
-}
-
-TEST(Import, ReplaceSwapsTheStockKeepingNullApartFromEmptyTextAndTheNextGearFollowsTheLargestImportedId) {
     TempDatabase db;
-    run(db.folder(), {"demo", "DB.mdb"});
-    EXPECT_THAT(run(db.folder(), {"import", "--replace", data("gears-edge.mdb"), "DB.mdb"}).said(),
-                HasSubstr("Wrote 11 gears to " + db.path().string() + ", in place of the 24 gears it held.\n"));
-    const std::vector<StoredGear> expected{{1, num(20), txt("0.4"), txt("C"), num(12)},
-                                           {2, null(), txt("0.6"), txt("P"), num(3)},
-                                           {3, num(30), null(), txt("C"), num(4)},
-                                           {4, num(31), txt("48"), null(), num(5)},
-                                           {5, num(32), txt("64"), txt("P"), null()},
-                                           {6, num(40), txt("0.4 "), txt("C"), num(1)},
-                                           {7, num(41), txt("O'Brien"), txt("P"), num(2)},
-                                           {8, num(42), txt("\u00b5-Modul \u00e4"), txt("c"), num(6)},
-                                           {9, num(43), txt(""), txt("P"), num(7)},
-                                           {10, num(44), txt("64"), txt("P"), num(2147483647)},
-                                           {11, num(-1), txt("0.6"), txt("C"), num(0)}};
-    EXPECT_EQ(db.gears(), expected);
-    EXPECT_EQ(db.insert(30, "64", "C", 1), 12);
+    std::string said;
+};
+
+TEST_F(ImportReplacing, ReportsHowManyGearsItReplaced) {
+    EXPECT_THAT(said, HasSubstr("Wrote 11 gears to " + db.path().string() + ", in place of the 24 gears it held.\n"));
 }
 
-TEST(Import, RefusesUnfitSourcesAndFullTargetsExitingNonZeroAndLeavingEveryFileAsItWas) {
-    // Jet 4 keeps names and texts as UTF-16LE, so broken copies are made by replacing bytes in place.
-    const auto utf16 = [](std::string ascii) {
-        std::string out;
-        for (char c : ascii) out += {c, '\0'};
-        return out;
-    };
-    const std::string id149("\x95\0\0\0\x24\0\0\0", 8), id148("\x94\0\0\0\x24\0\0\0", 8);  // ID, D of the last record
-    const struct {
-        const char* fixture;
-        std::string what, by;
-        bool demo;
-        std::string args, said;
-    } cases[] = {
-        {nullptr, "", "", false, "old.mdb DB.mdb", "not an Access database"},
-        {"gears-numeric.mdb", utf16("Gears"), utf16("Gearz"), false, "old.mdb new/DB.mdb", "has no table Gears"},
-        {"gears-numeric.mdb", utf16("QTY"), utf16("QTX"), false, "old.mdb DB.mdb", "has no column QTY"},
-        {"gears-text.mdb",
-         utf16("187"),
-         utf16("1x7"),
-         true,
-         "--replace old.mdb DB.mdb",
-         "the record with ID 149 of Gears, QTY is \"1x7\", which is not a whole number"},
-        {"gears-numeric.mdb", id149, id148, false, "old.mdb new/DB.mdb", "the ID 148 is already in the database"},
-        {"gears-numeric.mdb", id149, id148, true, "--replace old.mdb DB.mdb", "the ID 148 is already in the database"},
-        {"gears-edge.mdb", "", "", true, "old.mdb DB.mdb", "holds 24 gears and was left unchanged; add --replace"}};
-    for (const auto& [fixture, what, by, demo, args, said] : cases) {
-        TempDatabase db;
-        if (demo) run(db.folder(), {"demo", "DB.mdb"});
-        std::string bytes = fixture ? bytesOf(data(fixture)) : "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n";
+TEST_F(ImportReplacing, KeepsNullApartFromEmptyText) {
+    EXPECT_EQ(db.gears(),
+              (std::vector<store::GearRecord>{
+                  {.ID = num(1), .D = num(20), .M = txt("0.4"), .T = txt("C"), .QTY = num(12)},
+                  {.ID = num(2), .D = null(), .M = txt("0.6"), .T = txt("P"), .QTY = num(3)},
+                  {.ID = num(3), .D = num(30), .M = null(), .T = txt("C"), .QTY = num(4)},
+                  {.ID = num(4), .D = num(31), .M = txt("48"), .T = null(), .QTY = num(5)},
+                  {.ID = num(5), .D = num(32), .M = txt("64"), .T = txt("P"), .QTY = null()},
+                  {.ID = num(6), .D = num(40), .M = txt("0.4 "), .T = txt("C"), .QTY = num(1)},
+                  {.ID = num(7), .D = num(41), .M = txt("O'Brien"), .T = txt("P"), .QTY = num(2)},
+                  {.ID = num(8), .D = num(42), .M = txt("\u00b5-Modul \u00e4"), .T = txt("c"), .QTY = num(6)},
+                  {.ID = num(9), .D = num(43), .M = txt(""), .T = txt("P"), .QTY = num(7)},
+                  {.ID = num(10), .D = num(44), .M = txt("64"), .T = txt("P"), .QTY = num(2147483647)},
+                  {.ID = num(11), .D = num(-1), .M = txt("0.6"), .T = txt("C"), .QTY = num(0)},
+              }));
+}
+
+TEST_F(ImportReplacing, NextGearFollowsTheLargestImportedId) { EXPECT_EQ(db.insert(30, "64", "C", 1), 12); }
+
+// Jet 4 keeps names and texts as UTF-16LE, so broken copies are made by replacing bytes in place.
+std::string utf16(const std::string& ascii) {
+    std::string out;
+    for (const char c : ascii) out += {c, '\0'};
+    return out;
+}
+const std::string kId149("\x95\0\0\0\x24\0\0\0", 8), kId148("\x94\0\0\0\x24\0\0\0", 8);  // ID and D of a record
+
+// A file put beside the target as old.mdb, the target empty or holding the demo stock: an import that refuses
+// exits with 1, says why, and leaves every file in the folder as it was, creating none.
+class ImportRefusing : public Test {
+protected:
+    void put(const std::string& fixture, const std::string& what = "", const std::string& by = "") {
+        std::string bytes = bytesOf(data(fixture));
         for (auto at = bytes.find(what); !what.empty() && at != std::string::npos; at = bytes.find(what, at + 1))
             bytes.replace(at, what.size(), by);
         std::ofstream(db.folder() / "old.mdb", std::ios::binary) << bytes;
-        const std::string before = everything(db.folder());
-        EXPECT_THAT(run(db.folder(), {}, ZANFIRO_DB " import " + args).said(),
-                    AllOf(StartsWith("1 "), HasSubstr(said)));
-        EXPECT_EQ(everything(db.folder()), before) << said;
     }
+    void holdDemoStock() { run(db.folder(), {"demo", "DB.mdb"}); }
+    void expectRefused(const std::string& args, const std::string& why) {
+        const std::string before = everything(db.folder());
+        EXPECT_THAT(run(db.folder(), {}, ZANFIRO_DB " import " + args).said(), AllOf(StartsWith("1 "), HasSubstr(why)));
+        EXPECT_EQ(everything(db.folder()), before);
+    }
+    TempDatabase db;
+};
+
+TEST_F(ImportRefusing, FileThatIsNoAccessDatabase) {
+    std::ofstream(db.folder() / "old.mdb", std::ios::binary) << "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n";
+    expectRefused("old.mdb DB.mdb", "not an Access database");
 }
 
-TEST(Export, WritesCsvThatReadsBackWithQuotesCommasAndLineBreaksAndTellsNullFromEmptyText) {
+TEST_F(ImportRefusing, AccessFileWithoutGears) {
+    put("gears-numeric.mdb", utf16("Gears"), utf16("Gearz"));
+    expectRefused("old.mdb new/DB.mdb", "has no table Gears");
+}
+
+TEST_F(ImportRefusing, GearsWithoutQty) {
+    put("gears-numeric.mdb", utf16("QTY"), utf16("QTX"));
+    expectRefused("old.mdb DB.mdb", "has no column QTY");
+}
+
+TEST_F(ImportRefusing, QuantityThatIsNoWholeNumberNamingTheRecord) {
+    holdDemoStock();
+    put("gears-text.mdb", utf16("187"), utf16("1x7"));
+    expectRefused("--replace old.mdb DB.mdb",
+                  "the record with ID 149 of Gears, QTY is \"1x7\", which is not a whole number");
+}
+
+TEST_F(ImportRefusing, IdThatComesTwiceIntoANewFile) {
+    put("gears-numeric.mdb", kId149, kId148);
+    expectRefused("old.mdb new/DB.mdb", "the ID 148 is already in the database");
+}
+
+TEST_F(ImportRefusing, IdThatComesTwiceInPlaceOfTheStock) {
+    holdDemoStock();
+    put("gears-numeric.mdb", kId149, kId148);
+    expectRefused("--replace old.mdb DB.mdb", "the ID 148 is already in the database");
+}
+
+TEST_F(ImportRefusing, DatabaseHoldingGearsWithoutReplace) {
+    holdDemoStock();
+    put("gears-edge.mdb");
+    expectRefused("old.mdb DB.mdb", "holds 24 gears and was left unchanged; add --replace");
+}
+
+// Null and empty text, quotes, commas and line breaks, a text where a number belongs.
+class Export : public Test {
+protected:
+    void SetUp() override {
+        db.insertWithId(2, null(), txt("a,b"), txt("say \"hi\""), null());
+        db.insertWithId(1, num(20), txt("0.4"), txt("C"), num(12));
+        db.insertWithId(3, txt("12a"), txt(""), txt("two\r\nlines"), num(-7));
+        csv = run(db.folder(), {"export", "DB.mdb"}).out;
+    }
     TempDatabase db;
-    db.insertWithId(2, null(), txt("a,b"), txt("say \"hi\""), null());
-    db.insertWithId(1, num(20), txt("0.4"), txt("C"), num(12));
-    db.insertWithId(3, txt("12a"), txt(""), txt("two\r\nlines"), num(-7));
-    const Outcome exported = run(db.folder(), {"export", "DB.mdb"});
-    EXPECT_EQ(exported.out,
+    std::string csv;
+};
+
+TEST_F(Export, WritesQuotedCsvByIdWithNullAsNothingAndEmptyTextQuoted) {
+    EXPECT_EQ(csv,
               "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n2,,\"a,b\",\"say \"\"hi\"\"\",\r\n"
               "3,12a,\"\",\"two\r\nlines\",-7\r\n");
-    std::ofstream(db.folder() / "out.csv", std::ios::binary) << exported.out;
+}
+
+TEST_F(Export, CsvReadsBackAsTheValuesItCameFrom) {
+    std::ofstream(db.folder() / "out.csv", std::ios::binary) << csv;
     EXPECT_EQ(run(db.folder(), {":memory:", ".import --csv out.csv t", "SELECT * FROM t"}, "sqlite3").out,
               "1|20|0.4|C|12\n2||a,b|say \"hi\"|\n3|12a||two\r\nlines|-7\n");
 }
 
-TEST(ZanfiroDb, PathInitDemoAndImportServeTheProgramsPlaceOrAGivenPathAndWrongCommandLinesAreRefused) {
-    TempDatabase home(TempDatabase::Content::NoFile);
+// An operator's home with no database yet; the program's place for it is NDB/DB.mdb.
+class ZanfiroDb : public Test {
+protected:
+    Outcome zanfiroDb(const std::vector<std::string>& args) { return run(folder, args); }
+    TempDatabase home{TempDatabase::Content::NoFile};
     const std::string folder = home.folder().string(), place = folder + "/NDB/DB.mdb";
-    const std::pair<std::vector<std::string>, std::string> runs[] = {
-        // arguments, exit code and what is said
-        {{"path"}, "0 " + place + "\n"},
-        {{"init"}, "0 Created an empty gear database at " + place + "\n"},
-        {{"demo"}, "0 Wrote 24 sample gears to " + place + "\n"},
-        {{"init"}, "1 zanfiro-db: the file already exists and was left untouched: " + place},
-        {{"demo"}, "1 zanfiro-db: the Gears table already holds gears"},
-        {{"init", "a/b.mdb"}, "0 Created an empty gear database at " + folder + "/a/b.mdb" + "\n"},
-        {{"export", "missing.mdb"}, "1 zanfiro-db: unable to open database file: " + folder + "/missing.mdb"},
-        {{"export", data("gears-edge.mdb")}, "1 zanfiro-db: this is an Access database from the old Windows program"},
-        {{}, "2 usage: zanfiro-db COMMAND"},
-        {{"frobnicate"}, "2 zanfiro-db: unknown command frobnicate\n\nusage:"},
-        {{"init", "a.mdb", "b.mdb"}, "2 zanfiro-db: too many arguments for init\n\nusage:"},
-        {{"import"}, "2 zanfiro-db: import needs the Access file to read\n\nusage:"}};
-    for (const auto& [args, said] : runs) EXPECT_THAT(run(folder, args).said(), StartsWith(said));
-    EXPECT_EQ(run(folder,
-                  {place,
-                   "SELECT count(*), count(DISTINCT T), count(DISTINCT M) FROM Gears WHERE "
-                   "T IN ('C', 'P') AND M IN ('0.4', '0.6', '48', '64')"},
-                  "sqlite3")
-                  .out,
-              "24|2|4\n");
+};
+
+TEST_F(ZanfiroDb, PathSaysWhereTheProgramKeepsItsDatabase) {
+    EXPECT_EQ(zanfiroDb({"path"}).said(), "0 " + place + "\n");
+}
+
+TEST_F(ZanfiroDb, InitCreatesTheDatabaseOnceAndNeverOverwritesIt) {
+    EXPECT_EQ(zanfiroDb({"init"}).said(), "0 Created an empty gear database at " + place + "\n");
+    EXPECT_THAT(zanfiroDb({"init"}).said(),
+                StartsWith("1 zanfiro-db: the file already exists and was left untouched: " + place));
+}
+
+TEST_F(ZanfiroDb, DemoFillsAnEmptyTableOnceWithBothTypesOfEveryModule) {
+    zanfiroDb({"init"});
+    EXPECT_EQ(zanfiroDb({"demo"}).said(), "0 Wrote 24 sample gears to " + place + "\n");
+    EXPECT_THAT(zanfiroDb({"demo"}).said(), StartsWith("1 zanfiro-db: the Gears table already holds gears"));
+    const std::string kinds =
+        "SELECT count(*), count(DISTINCT T), count(DISTINCT M) FROM Gears WHERE "
+        "T IN ('C', 'P') AND M IN ('0.4', '0.6', '48', '64')";
+    EXPECT_EQ(run(folder, {place, kinds}, "sqlite3").out, "24|2|4\n");
+}
+
+TEST_F(ZanfiroDb, InitAtAGivenPathCreatesItsFolders) {
+    EXPECT_EQ(zanfiroDb({"init", "a/b.mdb"}).said(), "0 Created an empty gear database at " + folder + "/a/b.mdb\n");
+}
+
+TEST_F(ZanfiroDb, ExportOfAMissingFileFailsCreatingNothing) {
+    EXPECT_THAT(zanfiroDb({"export", "missing.mdb"}).said(),
+                StartsWith("1 zanfiro-db: unable to open database file: " + folder + "/missing.mdb"));
     EXPECT_FALSE(fs::exists(folder + "/missing.mdb"));
-    // An Access file put where the program looks becomes its database and is kept beside it, never overwritten.
+}
+
+TEST_F(ZanfiroDb, ExportOfAnAccessFileSaysItIsFromTheOldProgram) {
+    EXPECT_THAT(zanfiroDb({"export", data("gears-edge.mdb")}).said(),
+                StartsWith("1 zanfiro-db: this is an Access database from the old Windows program"));
+}
+
+TEST_F(ZanfiroDb, WrongCommandLineShowsTheUsageExitingWith2) {
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {.args = {}, .said = "2 usage: zanfiro-db COMMAND"},
+        {.args = {"frobnicate"}, .said = "2 zanfiro-db: unknown command frobnicate\n\nusage:"},
+        {.args = {"init", "a.mdb", "b.mdb"}, .said = "2 zanfiro-db: too many arguments for init\n\nusage:"},
+        {.args = {"import"}, .said = "2 zanfiro-db: import needs the Access file to read\n\nusage:"},
+    };
+    for (const auto& c : cases) EXPECT_THAT(zanfiroDb(c.args).said(), StartsWith(c.said));
+}
+
+TEST_F(ZanfiroDb, AccessFileAtTheProgramsPlaceIsKeptBesideItsImport) {
     const std::string kept = folder + "/NDB/DB-Access.mdb";
-    fs::copy_file(data("gears-edge.mdb"), place, fs::copy_options::overwrite_existing);
-    EXPECT_THAT(run(folder, {"import", place}).said(),
+    fs::create_directories(folder + "/NDB");
+    fs::copy_file(data("gears-edge.mdb"), place);
+    EXPECT_THAT(zanfiroDb({"import", place}).said(),
                 HasSubstr(".\nThe Access file is kept as " + kept + ".\nWrote 11 gears to " + place + ".\n"));
     fs::copy_file(data("gears-numeric.mdb"), place, fs::copy_options::overwrite_existing);
-    EXPECT_THAT(run(folder, {"import", place}).said(), AllOf(StartsWith("1 "), HasSubstr(kept + ", which exists")));
+    EXPECT_THAT(zanfiroDb({"import", place}).said(), AllOf(StartsWith("1 "), HasSubstr(kept + ", which exists")));
     EXPECT_EQ(bytesOf(kept), bytesOf(data("gears-edge.mdb")));
 }
 
