@@ -78,9 +78,9 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
 
 std::string describeDatabase(const fs::path& file) {
     std::error_code error;
-    if (!fs::exists(file, error)) return "no database yet (zanfiro-db init makes one)";
+    if (!fs::exists(file, error)) return "no database yet: zanfiro-db init makes one";
     if (store::isServerLink(file)) return "a link to the PostgreSQL server " + store::readServerLink(file);
-    if (store::isAccessFile(file)) return "an Access file (zanfiro-db import converts it)";
+    if (store::isAccessFile(file)) return "an Access file: zanfiro-db import converts it";
     return "an SQLite database file";
 }
 

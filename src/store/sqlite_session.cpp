@@ -67,7 +67,12 @@ public:
     void commit() override { db_.exec("COMMIT"); }
 
     std::int64_t nextId() override {
-        SqliteCursor seq(db_, "SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Gears'), 0) + 1", {});
+        // SQLite gives the next row the larger of the counter and the
+        // largest ID, plus one.
+        SqliteCursor seq(db_,
+                         "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Gears'), 0), "
+                         "coalesce((SELECT max(ID) FROM Gears), 0)) + 1",
+                         {});
         seq.next();
         return seq.value(0).number();
     }

@@ -229,7 +229,12 @@ protected:
 };
 
 TEST_F(ZanfiroDb, PathSaysWhereTheProgramKeepsItsDatabase) {
-    EXPECT_EQ(zanfiroDb({"path"}).said(), "0 " + place + "\n");
+    EXPECT_EQ(zanfiroDb({"path"}).said(), "0 " + place + "\n(no database yet: zanfiro-db init makes one)\n");
+}
+
+TEST_F(ZanfiroDb, PathSaysWhichEngineServesTheStock) {
+    zanfiroDb({"init"});
+    EXPECT_EQ(zanfiroDb({"path"}).said(), "0 " + place + "\n(an SQLite database file)\n");
 }
 
 TEST_F(ZanfiroDb, InitCreatesTheDatabaseOnceAndNeverOverwritesIt) {
