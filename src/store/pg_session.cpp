@@ -1,5 +1,7 @@
 #include "store/pg_session.h"
 
+#include <cctype>
+
 #include "base/text.h"
 #include "store/access_sql.h"
 #include "store/gear.h"
@@ -29,15 +31,21 @@ std::string gearsSchema() {
     return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
 }
 
-// The program's SQL in the server's dialect: DELETE * loses its star and
-// each ? outside a quoted literal or name becomes $1, $2, ...
+// The program's SQL in the server's dialect: DELETE * loses its star, each
+// ? outside a quoted literal or name becomes $1, $2, ..., and a statement
+// that ends in ORDER BY sorts gears of equal keys by ID. The file's engine
+// returns those in the order of their IDs, so that the gears of one module
+// keep their places in the start-up list after an update; the server would
+// return them in the order it last wrote them.
 std::string serverSql(std::string_view accessSql) {
     const std::string sql = withoutDeleteStar(accessSql);
     std::string out;
-    out.reserve(sql.size());
+    out.reserve(sql.size() + 4);
     char quote = 0;
     int parameter = 0;
-    for (const char c : sql) {
+    bool ordered = false;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
         if (quote) {
             if (c == quote) quote = 0;  // a doubled quote closes and reopens
         } else if (c == '\'' || c == '"') {
@@ -45,9 +53,13 @@ std::string serverSql(std::string_view accessSql) {
         } else if (c == '?') {
             out += "$" + std::to_string(++parameter);
             continue;
+        } else if ((i == 0 || std::isspace(static_cast<unsigned char>(sql[i - 1]))) &&
+                   lower(std::string_view(sql).substr(i, 9)) == "order by ") {
+            ordered = true;
         }
         out += c;
     }
+    if (ordered) out = concat({trimmed(out, " \t\r\n;"), ", ID"});
     return out;
 }
 

@@ -1,5 +1,6 @@
 // The data source as the handlers use it: connection strings, the dialect, recordsets, opening the file.
 #include <gmock/gmock.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <thread>
@@ -81,51 +82,118 @@ TEST(ConnectionString, OtherDriverIsNotFound) {
     EXPECT_EQ(failed.description(), "driver not found: SQL Server");
 }
 
-// The dialect's own rules, on statements run as DELETE and SAVE run theirs: gears 12 and 13 in the file.
-class Statements : public ::testing::Test {
+// Every engine serves the program's statements alike: each case runs on a file and on the tests' server.
+const auto kBothEngines = ::testing::Values(Engine::File, Engine::Server);
+struct EngineName {
+    std::string operator()(const ::testing::TestParamInfo<Engine>& info) const {
+        return info.param == Engine::File ? "File" : "Server";
+    }
+};
+// What each engine numbers a refused statement: SQLite's own code, or the server's.
+int refusedStatement(Engine engine) { return engine == Engine::File ? SQLITE_ERROR : failure::kServerCallFailed; }
+
+class OnEngine : public ::testing::TestWithParam<Engine> {
+protected:
+    Failure run(const std::string& statement) {
+        return failureOf([&] { connect(db)->execute(statement, kUnspecified); });
+    }
+    TempDatabase db{TempDatabase::Content::EmptyTable, GetParam()};
+};
+INSTANTIATE_TEST_SUITE_P(, OnEngine, kBothEngines, EngineName());
+
+// The dialect's own rules, on statements run as DELETE and SAVE run theirs: gears 12 and 13 stored.
+class Statements : public OnEngine {
 protected:
     void SetUp() override { db.insert(g12), db.insert(g13); }
-    void run(const std::string& statement) { connect(db)->execute(statement, kUnspecified); }
     const GearRecord g12{.ID = num(12), .D = num(40), .M = txt("0.6"), .T = txt("P"), .QTY = num(1)};
     const GearRecord g13{.ID = num(13), .D = num(30), .M = txt("48"), .T = txt("C"), .QTY = num(2)};
-    TempDatabase db;
 };
+INSTANTIATE_TEST_SUITE_P(, Statements, kBothEngines, EngineName());
 
-TEST_F(Statements, DeleteStarRemovesOnlyTheGearWithItsId) {
+TEST_P(Statements, InsertStoresQuotedTextsAndNumbersUnderTheNextId) {
+    EXPECT_EQ(run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')").number(), 0);
+    const GearRecord g14{.ID = num(14), .D = num(20), .M = txt("O'Neil"), .T = txt("C"), .QTY = num(5)};
+    EXPECT_EQ(db.gears(), (std::vector{g12, g13, g14}));
+}
+
+TEST_P(Statements, UpdateSetsEveryColumnOfTheGearWithItsId) {
+    run("UPDATE Gears SET D = '20', M = '0.4 ', T = 'C', QTY = '5' WHERE id = 12");
+    const GearRecord updated{.ID = num(12), .D = num(20), .M = txt("0.4 "), .T = txt("C"), .QTY = num(5)};
+    EXPECT_EQ(db.gears(), (std::vector{updated, g13}));
+}
+
+TEST_P(Statements, DeleteStarRemovesOnlyTheGearWithItsId) {
     run("DELETE * FROM Gears WHERE id = 12");
     EXPECT_EQ(db.gears(), std::vector{g13});
 }
 
-TEST_F(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
+TEST_P(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
     run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')");
     run("DELETE * FROM Gears WHERE id = 14");
-    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('venti', ' 0.4 ', '*', '5')");  // a '*' no DELETE rule touches
-    const GearRecord g15{.ID = num(15), .D = txt("venti"), .M = txt(" 0.4 "), .T = txt("*"), .QTY = num(5)};
+    run("INSERT INTO Gears (D, M, T, QTY) VALUES ('30', ' 0.4 ', '*', '5')");  // a '*' no DELETE rule touches
+    const GearRecord g15{.ID = num(15), .D = num(30), .M = txt(" 0.4 "), .T = txt("*"), .QTY = num(5)};
     EXPECT_EQ(db.gears(), (std::vector{g12, g13, g15}));
 }
 
+TEST_P(Statements, RefusedStatementFailsWithTheEnginesNumberAndWritesNothing) {
+    const Failure refused = run("UPDATE Gears SET D = '20' WHERE WHERE");
+    EXPECT_EQ(refused.number(), refusedStatement(GetParam()));
+    EXPECT_THAT(refused.description(), HasSubstr(GetParam() == Engine::File ? "syntax error" : "SQLSTATE 42601"));
+    EXPECT_EQ(db.gears(), (std::vector{g12, g13}));
+}
+
+TEST_P(Statements, TeethAsTextStayTextOnAFileAndAreRefusedByTheServer) {
+    const Failure outcome = run("UPDATE Gears SET D = 'venti' WHERE id = 12");
+    if (GetParam() == Engine::File) {
+        EXPECT_EQ(db.gears().at(0).D, txt("venti"));
+    } else {
+        EXPECT_EQ(outcome.number(), failure::kServerCallFailed);
+        EXPECT_THAT(outcome.description(), HasSubstr("SQLSTATE 22P02"));
+        EXPECT_EQ(db.gears(), (std::vector{g12, g13}));
+    }
+}
+
+// Modules as text, teeth as numbers, gears of equal keys by ID, look-alike modules apart.
+TEST_P(OnEngine, ModulesSortAsTextTeethAsNumbersAndTiesByTheirIds) {
+    for (const auto& [D, M] : {std::pair{10, "64"}, {9, "0.6"}, {100, "100"}, {48, "48"}, {40, "0.4 "}, {40, "0.4"}})
+        db.insert(D, M, "C", 1);
+    db.execute("UPDATE Gears SET QTY = 2 WHERE ID = 5");  // a server would move the gear it wrote last
+    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}),
+              (Rows{"0.4", "0.4 ", "0.6", "100", "48", "64"}));
+    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY D ASC", {"ID"}),
+              (Rows{"2", "1", "5", "6", "4", "3"}));
+    EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears where M= '0.4' AND T='C' order by d", {"ID"}), Rows{"6"});
+}
+
+TEST_P(OnEngine, MissingTableFailsAtTheFirstQuery) {
+    db.execute("DROP TABLE Gears");
+    const Failure failed = failureOf([&] { rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}); });
+    EXPECT_EQ(failed.number(), refusedStatement(GetParam()));
+    EXPECT_THAT(failed.description(), HasSubstr(GetParam() == Engine::File ? "no such table" : "SQLSTATE 42P01"));
+}
+
 // Gear 7 with Null teeth and type, read through a recordset of its own.
-class Recordset7 : public ::testing::Test {
+class Recordset7 : public OnEngine {
 protected:
     void SetUp() override {
         db.insert({.ID = num(7), .D = null(), .M = txt("0.4"), .T = null(), .QTY = num(12)});
         openOn(records, *connection, "SELECT * FROM Gears WHERE id = 7");
     }
-    TempDatabase db;
     std::unique_ptr<Connection> connection = connect(db);
     Recordset records;
 };
+INSTANTIATE_TEST_SUITE_P(, Recordset7, kBothEngines, EngineName());
 
-TEST_F(Recordset7, FieldsGoByNameInAnyCaseWithNullAsNothing) {
+TEST_P(Recordset7, FieldsGoByNameInAnyCaseWithNullAsNothing) {
     EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears WHERE id = 7", {"ID", "id", "Id", "d", "M", "m", "t", "QTY", "Qty"}),
               Rows{"7|7|7||0.4|0.4||12|12"});
 }
 
-TEST_F(Recordset7, NullFieldHasNoText) {
+TEST_P(Recordset7, NullFieldHasNoText) {
     EXPECT_EQ(failureOf([&] { (void)records.field("T").text(); }).number(), failure::kInvalidUseOfNull);
 }
 
-TEST_F(Recordset7, PastTheLastRecordNothingIsCurrent) {
+TEST_P(Recordset7, PastTheLastRecordNothingIsCurrent) {
     records.moveNext();
     EXPECT_EQ(failureOf([&] { records.field("D"); }).number(), failure::kNoCurrentRecord);
     EXPECT_EQ(failureOf([&] { records.moveNext(); }).number(), failure::kNoCurrentRecord);
@@ -162,8 +230,46 @@ TEST_F(Open, AccessFileFailsNamingTheImportThatBringsItOver) {
     EXPECT_EQ(entries(), 1);
 }
 
+// A link at the database's place naming a database on the tests' server, as written here.
+class ServerLink : public ::testing::Test {
+protected:
+    Failure openWith(const std::string& conninfo) {
+        std::ofstream(db.path()) << "zanfiro-link\n" << conninfo << "\n";
+        return failureOf([&] { connect(db); });
+    }
+    TempDatabase db{TempDatabase::Content::NoFile, Engine::Server};
+};
+
+TEST_F(ServerLink, HoldingAPasswordIsRefusedNamingPgpass) {
+    const Failure refused = openWith(db.server() + " password=guarded-secret");
+    EXPECT_EQ(refused.number(), failure::kBadConnectionString);
+    EXPECT_THAT(refused.description(), HasSubstr("~/.pgpass"));
+}
+
+TEST_F(ServerLink, RefusedLoginFailsWithTheServersReason) {
+    const Failure refused = openWith(db.server() + " user=guarded");
+    EXPECT_EQ(refused.number(), failure::kServerConnectionFailed);
+    EXPECT_THAT(refused.description(), HasSubstr("SQLSTATE 08001: "));
+    EXPECT_THAT(refused.description(), HasSubstr("password"));
+}
+
+TEST_F(ServerLink, PasswordComesFromThePasswordFile) {
+    const auto passwords = db.folder() / "pgpass";
+    std::ofstream(passwords) << "*:*:*:guarded:guarded-secret\n";
+    std::filesystem::permissions(passwords, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    setenv("PGPASSFILE", passwords.c_str(), 1);
+    EXPECT_EQ(openWith(db.server() + " user=guarded").number(), 0);
+    unsetenv("PGPASSFILE");
+}
+
+TEST_F(ServerLink, MissingServerDatabaseFailsNamingIt) {
+    const Failure failed = openWith(db.server() + " dbname=no_such_stock");
+    EXPECT_EQ(failed.number(), failure::kServerConnectionFailed);
+    EXPECT_THAT(failed.description(), HasSubstr("\"no_such_stock\" does not exist"));
+}
+
 TEST(HeldDatabase, IsWaitedForUntilTheOtherProgramCommits) {
-    TempDatabase db;
+    TempDatabase db{TempDatabase::Content::EmptyTable, Engine::File};
     const auto other = db.session();
     other->execute("BEGIN EXCLUSIVE");
     insertGear(*other, {.D = num(1), .M = txt("48"), .T = txt("P"), .QTY = num(1)});

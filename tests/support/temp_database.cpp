@@ -1,26 +1,76 @@
 #include "temp_database.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 #include "store/connection_string.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
+#include "store/pg_session.h"
+#include "store/server_link.h"
 
 namespace zanfiro::testing {
 
-TempDatabase::TempDatabase(Content content) {
+namespace {
+
+// The socket folder of the tests' server, as support/pg_server.sh wrote it.
+std::string serverSocket() {
+    std::ifstream state(ZANFIRO_PG_STATE);
+    std::string folder;
+    if (!std::getline(state, folder) || folder.empty())
+        throw std::runtime_error(
+            "no PostgreSQL server runs for the tests: ctest starts one (fixture pg_server), or run "
+            "bash tests/support/pg_server.sh start " ZANFIRO_PG_STATE);
+    return folder;
+}
+
+std::string serverDatabase(const std::string& name) {
+    return "host=" + serverSocket() + " user=zanfiro dbname=" + name;
+}
+
+void onServer(const std::string& statement) {
+    store::openServerDatabase(serverDatabase("postgres"))->execute(statement);
+}
+
+}  // namespace
+
+Engine testEngine() {
+    const char* engine = std::getenv("ZANFIRO_TEST_ENGINE");
+    return engine && std::string_view(engine) == "server" ? Engine::Server : Engine::File;
+}
+
+TempDatabase::TempDatabase(Content content, Engine engine) : engine_(engine) {
     std::string pattern = (std::filesystem::temp_directory_path() / "zanfiro-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     folder_ = pattern;
     path_ = folder_ / "DB.mdb";
-    if (content == Content::EmptyTable) store::createDatabase(path_);
+    if (engine == Engine::Server) {
+        static std::atomic<int> made = 0;
+        serverDatabase_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+        onServer("CREATE DATABASE " + serverDatabase_);
+        server_ = serverDatabase(serverDatabase_);
+        if (content == Content::EmptyTable) store::createServerGearsTable(server_), writeLink();
+    } else if (content == Content::EmptyTable) {
+        store::createDatabase(path_);
+    }
 }
 
 TempDatabase::~TempDatabase() {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
+    if (serverDatabase_.empty()) return;
+    try {
+        onServer("DROP DATABASE " + serverDatabase_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+        // The server going away first must not end the test run.
+    }
 }
+
+void TempDatabase::writeLink() const { store::writeServerLink(path_, server_); }
 
 std::string TempDatabase::connectionString() const { return store::connectionStringFor(path_); }
 
@@ -29,7 +79,11 @@ std::shared_ptr<store::Session> TempDatabase::session() const { return store::op
 std::int64_t TempDatabase::insert(const store::GearRecord& gear) {
     auto db = session();
     store::insertGear(*db, gear);
-    return gear.ID.isNull() ? db->nextId() - 1 : gear.ID.number();
+    if (gear.ID.isNull()) return db->nextId() - 1;
+    // An ID given by hand moves the numbering on, as SQLite's does by itself, so that both engines give the next
+    // new gear the same ID.
+    if (gear.ID.number() >= db->nextId()) db->continueIdsAfter(gear.ID.number());
+    return gear.ID.number();
 }
 
 void TempDatabase::execute(std::string_view sql) const { session()->execute(sql); }

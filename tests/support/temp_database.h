@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,18 +14,36 @@
 
 namespace zanfiro::testing {
 
+// Where a test's gears live: a file, or a database of their own on the tests' PostgreSQL server (which CTest
+// starts: see support/pg_server.sh), reached through a link at the file's place.
+enum class Engine { File, Server };
+
+inline void PrintTo(Engine engine, std::ostream* out) { *out << (engine == Engine::File ? "File" : "Server"); }
+
+// The engine a test gets unless it asks for one: ZANFIRO_TEST_ENGINE=server runs a suite on the server.
+Engine testEngine();
+
+// A server keeps teeth and quantity as whole numbers, where a file keeps whatever text it is given.
+inline bool numbersOnlyInNumberColumns() { return testEngine() == Engine::Server; }
+inline constexpr const char* kServerKeepsNumbers = "the server keeps teeth and quantity as whole numbers only";
+
 // A gear database made as `zanfiro-db init` makes it, in a temporary folder removed afterwards. Gears are stored
 // and read through the store's own engine, with their values as given (texts where numbers belong, Null).
 class TempDatabase {
 public:
     enum class Content { EmptyTable, NoFile };
-    explicit TempDatabase(Content content = Content::EmptyTable);
+    explicit TempDatabase(Content content = Content::EmptyTable, Engine engine = testEngine());
     ~TempDatabase();
     TempDatabase(const TempDatabase&) = delete;
     TempDatabase& operator=(const TempDatabase&) = delete;
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& path() const { return path_; }
+    Engine engine() const { return engine_; }
+    // The libpq connection string of the server database; empty for a file.
+    const std::string& server() const { return server_; }
+    // Writes the link to the server database at the file's place (done already unless NoFile).
+    void writeLink() const;
     std::string connectionString() const;  // read by the program's own code
 
     // A session of its own on the file, as another program holding it would have.
@@ -48,6 +67,9 @@ public:
 private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
+    Engine engine_;
+    std::string server_;
+    std::string serverDatabase_;
 };
 
 }  // namespace zanfiro::testing

@@ -1,11 +1,7 @@
 // zanfiro-db run as the operator runs it, on real files and on the Access files in tests/data.
 #include <gmock/gmock.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
-#include <regex>
-
+#include "program_run.h"
 #include "temp_database.h"
 
 namespace zanfiro::testing {
@@ -15,34 +11,11 @@ using namespace ::testing;
 using zanfiro::testing::PrintTo;
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exit;
-    std::string out;  // standard output and error together
-    std::string said() const { return std::to_string(exit) + " " + out; }
-};
-
-// Runs `program` in `folder`, which is also its home so that nothing reaches the real ~/NDB. `program` goes to the
-// shell as written: NAME=value entries before it and plain words after it are welcome.
 Outcome run(const fs::path& folder, const std::vector<std::string>& args, const std::string& program = ZANFIRO_DB) {
-    std::string command = "cd '" + folder.string() + "' && HOME='" + folder.string() + "' " + program;
-    for (const auto& arg : args) command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string out(1 << 20, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), pipe));
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return zanfiro::testing::run(folder, args, program);
 }
 
 std::string data(const std::string& file) { return TEST_DATA_DIR "/" + file; }
-
-std::string bytesOf(const fs::path& f) { return {std::istreambuf_iterator(std::ifstream(f).rdbuf()), {}}; }
-
-// Every path under `folder` with its bytes: what a refused command must leave as it found it.
-std::string everything(const fs::path& folder) {
-    std::string all;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) all += entry.path().string() + bytesOf(entry);
-    return all;
-}
 
 // An Access file imported into a new database: what the import reports after the IDs.
 struct Source {

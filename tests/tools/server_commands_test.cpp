@@ -1,0 +1,127 @@
+// zanfiro-db pointing workstations at a stock on the tests' PostgreSQL server, and moving a file's stock there.
+#include <gmock/gmock.h>
+
+#include "program_run.h"
+#include "store/engine.h"
+#include "store/gear_table.h"
+#include "store/pg_session.h"
+#include "temp_database.h"
+
+namespace zanfiro::testing {
+namespace {
+
+using namespace ::testing;
+namespace fs = std::filesystem;
+
+// An operator's home with no database yet, and an empty database on the server without the table Gears.
+class ServerCommands : public Test {
+protected:
+    Outcome zanfiroDb(const std::vector<std::string>& args) { return run(folder, args, ZANFIRO_DB); }
+    std::vector<store::GearRecord> serverGears() const {
+        return store::allGears(*store::openServerDatabase(server.server()));
+    }
+    void addServerGear(const store::GearRecord& gear) const {
+        store::createServerGearsTable(server.server());
+        store::insertGear(*store::openServerDatabase(server.server()), gear);
+    }
+    TempDatabase server{TempDatabase::Content::NoFile, Engine::Server};
+    const std::string conninfo = server.server();
+    const fs::path folder = server.folder(), place = folder / "NDB/DB.mdb";
+    const store::GearRecord gear{.ID = num(7), .D = num(40), .M = txt("0.6"), .T = txt("C"), .QTY = num(12)};
+};
+
+TEST_F(ServerCommands, InitCreatesTheTableAndWritesTheLink) {
+    EXPECT_EQ(
+        zanfiroDb({"init", "--server", conninfo}).said(),
+        "0 Created the table Gears on the server " + conninfo + "\nWrote the link to it at " + place.string() + "\n");
+    EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
+    EXPECT_THAT(serverGears(), IsEmpty());
+}
+
+TEST_F(ServerCommands, InitKeepsATableThatIsThereWithItsGears) {
+    addServerGear(gear);
+    EXPECT_THAT(zanfiroDb({"init", "--server", conninfo}).said(),
+                StartsWith("0 The server already has the table Gears: " + conninfo + "\n"));
+    EXPECT_EQ(serverGears(), std::vector{gear});
+}
+
+TEST_F(ServerCommands, PathSaysTheStockIsOnTheServer) {
+    zanfiroDb({"init", "--server", conninfo});
+    EXPECT_EQ(zanfiroDb({"path"}).said(),
+              "0 " + place.string() + "\n(a link to the PostgreSQL server " + conninfo + ")\n");
+}
+
+TEST_F(ServerCommands, InitRefusesAPasswordAndWritesNothing) {
+    const Outcome refused = zanfiroDb({"init", "--server", conninfo + " password=guarded-secret"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_THAT(refused.out, HasSubstr("~/.pgpass"));
+    EXPECT_EQ(everything(folder), "");
+}
+
+TEST_F(ServerCommands, InitNeverWritesALinkOverADatabaseFile) {
+    zanfiroDb({"init"});
+    const std::string before = bytesOf(place);
+    EXPECT_THAT(zanfiroDb({"init", "--server", conninfo}).said(),
+                StartsWith("1 zanfiro-db: the file already exists and was left untouched: " + place.string()));
+    EXPECT_EQ(bytesOf(place), before);
+}
+
+TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
+    const std::string access = TEST_DATA_DIR "/gears-edge.mdb";
+    zanfiroDb({"init", "--server", conninfo});
+    zanfiroDb({"import", access});
+    zanfiroDb({"import", access, "file.mdb"});
+    const Outcome fromServer = zanfiroDb({"export"});
+    EXPECT_EQ(fromServer.exit, 0) << fromServer.out;
+    EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
+}
+
+// The demo stock in a file at the program's place, its last gear deleted so that the file's counter is ahead of
+// its largest ID.
+class MoveToServer : public ServerCommands {
+protected:
+    void SetUp() override {
+        zanfiroDb({"init"});
+        zanfiroDb({"demo"});
+        store::openDatabase(place)->execute("DELETE FROM Gears WHERE ID = 24");
+        fileBytes = bytesOf(place);
+        fileCsv = zanfiroDb({"export"}).out;
+    }
+    std::string fileBytes, fileCsv;
+    const fs::path kept = folder / "NDB/DB-local.mdb";
+};
+
+TEST_F(MoveToServer, CopiesEveryGearWithItsIdAndKeepsTheFileBeside) {
+    EXPECT_EQ(zanfiroDb({"move-to-server", conninfo}).said(),
+              "0 Moved 23 gears to the server " + conninfo + "; the next new gear gets ID 25.\n" + place.string() +
+                  " is now a link to the server; the file is kept as " + kept.string() + ".\n");
+    EXPECT_EQ(zanfiroDb({"export"}).out, fileCsv);
+    EXPECT_EQ(bytesOf(kept), fileBytes);
+    EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
+}
+
+TEST_F(MoveToServer, NextGearOnTheServerNeverTakesAnIdTheFileGave) {
+    zanfiroDb({"move-to-server", conninfo});
+    store::openDatabase(place)->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', '48', 'P', '1')");
+    EXPECT_EQ(serverGears().back().ID, num(25));
+}
+
+TEST_F(MoveToServer, RefusesATableWithGearsChangingNeitherSide) {
+    addServerGear(gear);
+    const std::string before = everything(folder);
+    const Outcome refused = zanfiroDb({"move-to-server", conninfo});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_THAT(refused.out, HasSubstr("already holds 1 gears; nothing was moved"));
+    EXPECT_EQ(everything(folder), before);
+    EXPECT_EQ(serverGears(), std::vector{gear});
+}
+
+TEST_F(MoveToServer, RefusesWhenTheFileWouldOverwriteAKeptOne) {
+    std::ofstream(kept) << "an earlier move";
+    const std::string before = everything(folder);
+    EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(), StartsWith("1 zanfiro-db: the file would be kept as"));
+    EXPECT_EQ(everything(folder), before);
+}
+
+}  // namespace
+}  // namespace zanfiro::testing
