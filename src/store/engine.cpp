@@ -3,6 +3,7 @@
 #include <array>
 #include <fstream>
 
+#include "store/sqlite_backup.h"
 #include "store/sqlite_session.h"
 
 namespace zanfiro::store {
@@ -10,6 +11,19 @@ namespace zanfiro::store {
 std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) { return openSqliteDatabase(file); }
 
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
+
+bool upgradeDatabase(const std::filesystem::path& file) { return upgradeSqliteDatabase(file); }
+
+void backupDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
+    backupSqliteDatabase(from, to);
+}
+
+void checkDatabase(const std::filesystem::path& file) { checkSqliteDatabase(file); }
+
+KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                             const std::filesystem::path& keepCurrentAs) {
+    return restoreSqliteDatabase(backup, target, keepCurrentAs);
+}
 
 bool isAccessFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
