@@ -8,7 +8,9 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # Real-window checks run the program under an X server of their own; jwm
 # draws the close box one of them clicks. desktop-file-validate checks the
 # menu entry, and `file` lets CPack read the programs' library dependencies.
-test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file)
+# pdftotext reads the printed stock sheet back; strace kills a restore at
+# each of its writes.
+test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file poppler-utils strace)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi
