@@ -10,7 +10,7 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # menu entry, and `file` lets CPack read the programs' library dependencies.
 # pdftotext reads the printed stock sheet back; strace kills a restore at
 # each of its writes.
-test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file poppler-utils strace)
+test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file poppler-utils strace appstream man-db)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi
