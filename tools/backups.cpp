@@ -123,6 +123,8 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
     if (current) {
         makeFolder(backupFolder(database));
         kept = freshBackupPath(backupFolder(database), database);
+    } else {
+        makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
     }
     switch (store::restoreDatabase(backup, database, kept)) {
     case store::KeptDatabase::Nothing: out << "There was no database at " << database.string() << " to keep.\n"; break;

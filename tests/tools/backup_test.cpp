@@ -183,6 +183,18 @@ TEST(Restore, PutsTheBackupInPlaceAndKeepsTheDatabaseItReplaces) {
     EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database), {}, {}).size(), 1u);
 }
 
+TEST(Restore, OnAMachineWithoutADatabaseTheBackupBecomesIt) {
+    ProgramHome home(false);
+    makeDatabase(home.home / "usb.mdb", {gear(18, "0.6", "P", 3), gear(40, "0.4", "C", 0)});
+    const std::string backup = (home.home / "usb.mdb").string();
+    EXPECT_EQ(run(home.home, {"restore", "usb.mdb"}).said(),
+              "0 Checked " + backup + ": a whole gear database with 2 gears.\nThere was no database at " +
+                  home.database.string() + " to keep.\nRestored " + home.database.string() + " from " + backup +
+                  " (2 gears).\n");
+    EXPECT_EQ(gearsOf(home.database), gearsOf(backup));
+    EXPECT_FALSE(fs::exists(home.database.parent_path() / "backups"));
+}
+
 TEST(Restore, AFileThatIsNoDatabaseAtThePlaceIsKeptByteForByte) {
     ProgramHome home;
     fs::remove(home.database);
