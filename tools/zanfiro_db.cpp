@@ -47,12 +47,12 @@ struct Option {
 
 struct Command {
     std::string name;
-    std::string synopsis;  // the words and options after the name
-    std::string summary;   // one line, for the list of commands
-    std::string details;   // for COMMAND --help
-    std::vector<Option> options;
-    std::size_t leastWords, mostWords;
-    std::string missingWord;  // why too few words is wrong
+    std::string synopsis = {};  // the words and options after the name
+    std::string summary;        // one line, for the list of commands
+    std::string details;        // for COMMAND --help
+    std::vector<Option> options = {};
+    std::size_t leastWords = 0, mostWords = 0;
+    std::string missingWord = {};  // why too few words is wrong
     std::function<int(const Arguments&)> run;
 };
 
@@ -64,10 +64,14 @@ std::string pad(const std::string& text, std::size_t width) {
     return text + std::string(width - text.size(), ' ');
 }
 
+// "backup [DEST]".
+std::string commandLine(const Command& command) {
+    return command.name + (command.synopsis.empty() ? "" : " " + command.synopsis);
+}
+
 std::string usage() {
     std::string text = "usage: zanfiro-db COMMAND [ARGUMENTS]\n\ncommands:\n";
-    for (const Command& command : commands())
-        text += "  " + pad(command.name + " " + command.synopsis, 36) + command.summary + "\n";
+    for (const Command& command : commands()) text += "  " + pad(commandLine(command), 36) + command.summary + "\n";
     text +=
         "\nPATH defaults to the program's database, ~/NDB/DB.mdb.\n"
         "zanfiro-db COMMAND --help tells more about one command; man zanfiro-db tells all.\n";
@@ -75,7 +79,7 @@ std::string usage() {
 }
 
 std::string commandHelp(const Command& command) {
-    std::string text = "usage: zanfiro-db " + command.name + " " + command.synopsis + "\n\n" + command.details;
+    std::string text = "usage: zanfiro-db " + commandLine(command) + "\n\n" + command.details;
     if (!command.options.empty()) {
         text += "\noptions:\n";
         for (const Option& option : command.options)
@@ -204,109 +208,83 @@ int path(const Arguments&) {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> all{
-        {"init",
-         "[PATH]",
-         "create the database with an empty Gears table",
-         "Creates the gear database at PATH with an empty table Gears that records the history of its changes.\n"
-         "An existing file is left untouched.\n",
-         {},
-         0,
-         1,
-         "",
-         init},
-        {"demo",
-         "[PATH]",
-         "fill an empty Gears table with a small sample stock",
-         "Writes 24 sample gears, crown gears and pinions of the four modules, into an empty table Gears.\n",
-         {},
-         0,
-         1,
-         "",
-         demo},
-        {"import",
-         "[--replace] OLD.mdb [PATH]",
-         "copy every gear of an old Access DB.mdb, keeping the IDs",
-         "Copies every gear of the table Gears of an Access file into PATH, keeping the IDs; all or nothing.\n"
-         "When PATH is the Access file itself, it is kept beside as NAME-Access.mdb.\n",
-         {{"--replace", "", "replace the gears PATH holds"}},
-         1,
-         2,
-         "import needs the Access file to read",
-         importAccess},
-        {"export",
-         "[PATH]",
-         "write every gear as CSV to standard output",
-         "Writes every gear as UTF-8 CSV with the header ID,D,M,T,QTY, by ID, lines ending in CR LF.\n",
-         {},
-         0,
-         1,
-         "",
-         exportCsv},
-        {"upgrade",
-         "[PATH]",
-         "make an older database record the history of changes",
-         "Adds the table GearsHistory and its triggers to a database made before it existed, so that every\n"
-         "change of a gear is recorded from now on. Running it again changes nothing.\n",
-         {},
-         0,
-         1,
-         "",
-         upgrade},
-        {"backup",
-         "[DEST]",
-         "copy the database, checked, to DEST or ~/NDB/backups",
-         "Makes a consistent copy of the program's database, also while the window is open, checks it and\n"
-         "says where it went. Without DEST the copy goes to ~/NDB/backups/DB-YYYY-MM-DD-HHMMSS.mdb and the\n"
-         "folder keeps the newest 30. DEST may be a file that does not exist yet or a folder.\n",
-         {},
-         0,
-         1,
-         "",
-         backup},
-        {"restore",
-         "BACKUP",
-         "put a checked backup in place of the database",
-         "Checks BACKUP (a whole database with the table Gears), keeps the current database in\n"
-         "~/NDB/backups, then puts the backup in its place in one step: a crash at any moment leaves\n"
-         "either the old or the new database whole. Close the window first.\n",
-         {},
-         1,
-         1,
-         "restore needs the backup to restore",
-         restore},
-        {"report",
-         "[-o FILE.pdf] [--type C|P] [--module M] [--out-of-stock]",
-         "write the stock as an A4 PDF",
-         "Writes the stock sheet as an A4 PDF: one section per type and module in the window's order, gears\n"
-         "by teeth with ID, Denti and QTY, a total of pieces per section, gears with none left marked, and\n"
-         "the gears of any other type or module last. Every page has the date and its number.\n",
-         {{"-o", "FILE.pdf", "where the PDF goes (default: stock-YYYY-MM-DD.pdf here)"},
-          {"--type", "C|P", "only crown gears (C) or pinions (P)"},
-          {"--module", "0.4|0.6|48|64", "only the gears of that module"},
-          {"--out-of-stock", "", "only the gears with a quantity of 0"}},
-         0,
-         0,
-         "",
-         report},
-        {"history",
-         "[ID] [--since DATE]",
-         "print the changes of the gears, newest first",
-         "Prints every recorded insert, change and delete of a gear, newest first, a changed value as\n"
-         "\"12 → 7\". With ID only that gear's; times are local.\n",
-         {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
-         0,
-         1,
-         "",
-         history},
-        {"path",
-         "",
-         "print where the program keeps its database",
-         "Prints the path of the program's database, ~/NDB/DB.mdb for the user running it.\n",
-         {},
-         0,
-         0,
-         "",
-         path},
+        {.name = "init",
+         .synopsis = "[PATH]",
+         .summary = "create the database with an empty Gears table",
+         .details = "Creates the gear database at PATH with an empty table Gears that records the history of its\n"
+                    "changes. An existing file is left untouched.\n",
+         .mostWords = 1,
+         .run = init},
+        {.name = "demo",
+         .synopsis = "[PATH]",
+         .summary = "fill an empty Gears table with a small sample stock",
+         .details = "Writes 24 sample gears, crown gears and pinions of the four modules, into an empty table Gears.\n",
+         .mostWords = 1,
+         .run = demo},
+        {.name = "import",
+         .synopsis = "[--replace] OLD.mdb [PATH]",
+         .summary = "copy every gear of an old Access DB.mdb, keeping the IDs",
+         .details = "Copies every gear of the table Gears of an Access file into PATH, keeping the IDs; all or\n"
+                    "nothing. When PATH is the Access file itself, it is kept beside as NAME-Access.mdb.\n",
+         .options = {{"--replace", "", "replace the gears PATH holds"}},
+         .leastWords = 1,
+         .mostWords = 2,
+         .missingWord = "import needs the Access file to read",
+         .run = importAccess},
+        {.name = "export",
+         .synopsis = "[PATH]",
+         .summary = "write every gear as CSV to standard output",
+         .details = "Writes every gear as UTF-8 CSV with the header ID,D,M,T,QTY, by ID, lines ending in CR LF.\n",
+         .mostWords = 1,
+         .run = exportCsv},
+        {.name = "upgrade",
+         .synopsis = "[PATH]",
+         .summary = "make an older database record the history of changes",
+         .details = "Adds the table GearsHistory and its triggers to a database made before it existed, so that\n"
+                    "every change of a gear is recorded from now on. Running it again changes nothing.\n",
+         .mostWords = 1,
+         .run = upgrade},
+        {.name = "backup",
+         .synopsis = "[DEST]",
+         .summary = "copy the database, checked, to DEST or ~/NDB/backups",
+         .details = "Makes a consistent copy of the program's database, also while the window is open, checks it\n"
+                    "and says where it went. Without DEST the copy goes to ~/NDB/backups/DB-YYYY-MM-DD-HHMMSS.mdb\n"
+                    "and that folder keeps the newest 30. DEST may be a file that does not exist yet or a folder.\n",
+         .mostWords = 1,
+         .run = backup},
+        {.name = "restore",
+         .synopsis = "BACKUP",
+         .summary = "put a checked backup in place of the database",
+         .details = "Checks BACKUP (a whole database with the table Gears), keeps the current database in\n"
+                    "~/NDB/backups, then puts the backup in its place in one step: a crash at any moment leaves\n"
+                    "either the old or the new database whole. Close the window first.\n",
+         .leastWords = 1,
+         .mostWords = 1,
+         .missingWord = "restore needs the backup to restore",
+         .run = restore},
+        {.name = "report",
+         .synopsis = "[-o FILE.pdf] [--type C|P] [--module 0.4|0.6|48|64] [--out-of-stock]",
+         .summary = "write the stock as an A4 PDF",
+         .details = "Writes the stock sheet as an A4 PDF: one section per type and module in the window's order,\n"
+                    "gears by teeth with ID, Denti and QTY, a total of pieces per section, gears with none left\n"
+                    "marked, and the gears of any other type or module last. Every page has the date and its number.\n",
+         .options = {{"-o", "FILE.pdf", "where the PDF goes (default: stock-YYYY-MM-DD.pdf here)"},
+                     {"--type", "C|P", "only crown gears (C) or pinions (P)"},
+                     {"--module", "0.4|0.6|48|64", "only the gears of that module"},
+                     {"--out-of-stock", "", "only the gears with a quantity of 0"}},
+         .run = report},
+        {.name = "history",
+         .synopsis = "[ID] [--since DATE]",
+         .summary = "print the changes of the gears, newest first",
+         .details = "Prints every recorded insert, change and delete of a gear, newest first, a changed value as\n"
+                    "\"12 → 7\". With ID only that gear's; times are local.\n",
+         .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
+         .mostWords = 1,
+         .run = history},
+        {.name = "path",
+         .summary = "print where the program keeps its database",
+         .details = "Prints the path of the program's database, ~/NDB/DB.mdb for the user running it.\n",
+         .run = path},
     };
     return all;
 }
