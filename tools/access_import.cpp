@@ -143,6 +143,9 @@ void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bo
         // Nothing reaches the database before commit: a failure anywhere
         // below closes the session, which rolls the whole import back.
         db->begin();
+        // A database from before the history gets it with the import, so
+        // that the gears it brings and every later change are recorded.
+        db->addHistory();
         summary.replaced = static_cast<std::size_t>(store::countGears(*db));
         if (summary.replaced > 0 && !replace)
             throw Failure(failure::kTargetNotEmpty,

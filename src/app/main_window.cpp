@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
@@ -40,9 +42,44 @@ protected:
     }
 };
 
+// The label that names each field for a screen reader: the caption beside
+// or above it on the window.
+constexpr std::pair<std::string_view, std::string_view> kFieldCaptions[] = {
+    {"Text1", "Label2"},
+    {"Combo3", "Label3"},
+    {"Combo2", "Label4"},
+    {"Text4", "Label5"},
+    {"Combo1", "Label6"},
+};
+
+// The window's labels. A screen reader reads a label by its text, also
+// when the text is empty: Qt would name an empty label in a frame after
+// the frame, and read the empty status line as "Info".
+class CaptionLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+};
+
+class CaptionLabelAccessible final : public QAccessibleWidget {
+public:
+    explicit CaptionLabelAccessible(CaptionLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return static_cast<const QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// Qt asks the factories installed last first, so this one comes before
+// Qt's own for the window's labels.
+QAccessibleInterface* captionLabelAccessible(const QString& /*className*/, QObject* object) {
+    auto* label = dynamic_cast<CaptionLabel*>(object);
+    return label ? new CaptionLabelAccessible(label) : nullptr;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::string connectionString) {
+    QAccessible::installFactory(captionLabelAccessible);
     const WindowDefinition& definition = windowDefinition();
     setObjectName(qt(definition.name));
     setWindowTitle(qt(definition.caption));
@@ -95,7 +132,7 @@ void MainWindow::createControls() {
         switch (c->kind) {
         case ControlKind::Frame: widget = new QGroupBox(qt(c->caption), parent); break;
         case ControlKind::Label: {
-            auto* label = new QLabel(qt(c->caption), parent);
+            auto* label = new CaptionLabel(qt(c->caption), parent);
             label->setTextFormat(Qt::PlainText);
             labels_.emplace(c->name, std::make_unique<QtLabel>(label));
             widget = label;
@@ -151,6 +188,8 @@ void MainWindow::createControls() {
         widget->setEnabled(c->enabled);
         controls_.emplace(c->name, widget);
     }
+    for (const auto& [field, caption] : kFieldCaptions)
+        control(field)->setAccessibleName(qobject_cast<QLabel*>(control(caption))->text());
 }
 
 void MainWindow::setTabOrder() {

@@ -3,8 +3,10 @@
 #include <array>
 #include <fstream>
 
+#include "base/failure.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
+#include "store/sqlite_backup.h"
 #include "store/sqlite_session.h"
 
 namespace zanfiro::store {
@@ -15,6 +17,44 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
 }
 
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
+
+namespace {
+
+// Copies of a stock on a server are the server's own business.
+void refuseServer(const std::filesystem::path& file) {
+    if (isServerLink(file))
+        throw Failure(failure::kNotForServer,
+                      file.string() +
+                          " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
+                          "it up on the server with pg_dump and bring it back with pg_restore");
+}
+
+}  // namespace
+
+bool upgradeDatabase(const std::filesystem::path& file) {
+    if (!isServerLink(file)) return upgradeSqliteDatabase(file);
+    auto session = openDatabase(file);
+    session->begin();
+    const bool added = session->addHistory();
+    session->commit();
+    return added;
+}
+
+void backupDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
+    refuseServer(from);
+    backupSqliteDatabase(from, to);
+}
+
+void checkDatabase(const std::filesystem::path& file) {
+    refuseServer(file);
+    checkSqliteDatabase(file);
+}
+
+KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                             const std::filesystem::path& keepCurrentAs) {
+    refuseServer(target);
+    return restoreSqliteDatabase(backup, target, keepCurrentAs);
+}
 
 bool isAccessFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -15,10 +15,37 @@ namespace zanfiro::store {
 // failures that say which.
 std::shared_ptr<Session> openDatabase(const std::filesystem::path& file);
 
-// Makes a new gear database at `file`, with an empty Gears table. The file
+// Makes a new gear database at `file`, with an empty Gears table that
+// records the history of its changes. The file
 // must not exist yet; its folder is created when missing, and nothing is
 // left behind when creating fails.
 void createDatabase(const std::filesystem::path& file);
+
+// Adds to an existing gear database what newer versions of the program keep
+// in every new one (the history of changes, store/gear_history.h). False
+// when it had it all, and then the file is left as it was.
+bool upgradeDatabase(const std::filesystem::path& file);
+
+// Copies the gear database `from` to the new file `to` while other programs
+// may be reading and writing it: the copy is the database as it stood at
+// one moment. It is checked as checkDatabase() does, and it appears at `to`
+// only once it is whole and on disk; a failure leaves nothing there. An
+// existing `to` is refused.
+void backupDatabase(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Checks that the file is a whole gear database: the engine finds no damage
+// in it and it has the table Gears with its columns. Each failure says which.
+void checkDatabase(const std::filesystem::path& file);
+
+enum class KeptDatabase { Nothing, AsDatabase, AsBytes };
+
+// Puts a copy of the checked `backup` in place of `target`, so that a crash
+// at any moment leaves either the old or the new file whole at `target`. A
+// current `target` is first copied to `keepCurrentAs` (which must not
+// exist): as a database, or byte for byte when it is none (or damaged
+// beyond copying). Writers are kept out from that copy to the swap.
+KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                             const std::filesystem::path& keepCurrentAs);
 
 // True when the file starts like a Jet or ACE (Access) database.
 bool isAccessFile(const std::filesystem::path& file);

@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "store/access_sql.h"
 #include "store/gear.h"
+#include "store/gear_history.h"
 #include "store/pg.h"
 
 namespace zanfiro::store {
@@ -63,6 +64,90 @@ std::string serverSql(std::string_view accessSql) {
     return out;
 }
 
+// The history's triggers by name, with the kind each records.
+struct HistoryTrigger {
+    std::string_view name;
+    std::string_view event;
+    ChangeKind kind;
+};
+constexpr HistoryTrigger kHistoryTriggers[] = {
+    {"gears_history_insert", "INSERT", ChangeKind::Insert},
+    {"gears_history_update", "UPDATE", ChangeKind::Update},
+    {"gears_history_delete", "DELETE", ChangeKind::Delete},
+};
+
+// "NEW.D, NEW.M, NEW.T, NEW.QTY", or with OLD; or the history's own names.
+std::string valueList(std::string_view row, bool after = false) {
+    std::string list;
+    for (const GearColumn* column : gearValueColumns())
+        list +=
+            concat({list.empty() ? "" : ", ",
+                    row.empty() ? historyColumn(*column, after) : std::string(row) + "." + std::string(column->name)});
+    return list;
+}
+
+// The history table and the triggers that fill it, as the file keeps them:
+// a row per insert, update and delete, none for an update that changes no
+// value, each written inside the statement that made the change, so that a
+// statement that fails leaves none.
+std::vector<std::string> historySchema() {
+    std::string columns = concat({kHistorySeq,
+                                  " bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, ",
+                                  kHistoryAt,
+                                  " text NOT NULL, ",
+                                  kHistoryChange,
+                                  " text NOT NULL, ID bigint"});
+    for (const bool after : {false, true})
+        for (const GearColumn* column : gearValueColumns())
+            columns += concat({", ", historyColumn(*column, after), " ", columnType(column->kind)});
+    std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
+    for (const HistoryTrigger& trigger : kHistoryTriggers) {
+        const bool before = trigger.kind != ChangeKind::Insert, after = trigger.kind != ChangeKind::Delete;
+        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
+        std::string values = concat({"to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS'), '",
+                                     changeName(trigger.kind),
+                                     "', ",
+                                     after ? "NEW.ID" : "OLD.ID"});
+        if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD");
+        if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW");
+        statements.push_back(concat({"CREATE OR REPLACE FUNCTION ",
+                                     trigger.name,
+                                     "() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN INSERT INTO ",
+                                     kHistoryTable,
+                                     " (",
+                                     into,
+                                     ") VALUES (",
+                                     values,
+                                     "); RETURN NULL; END $body$"}));
+        // Dropped and made again rather than replaced, which servers before
+        // PostgreSQL 14 cannot do.
+        statements.push_back(concat({"DROP TRIGGER IF EXISTS ", trigger.name, " ON ", kGearsTable}));
+        statements.push_back(concat({"CREATE TRIGGER ",
+                                     trigger.name,
+                                     " AFTER ",
+                                     trigger.event,
+                                     " ON ",
+                                     kGearsTable,
+                                     " FOR EACH ROW",
+                                     trigger.kind == ChangeKind::Update ? " WHEN (OLD IS DISTINCT FROM NEW)" : "",
+                                     " EXECUTE FUNCTION ",
+                                     trigger.name,
+                                     "()"}));
+    }
+    return statements;
+}
+
+bool keepsServerHistory(pg::Connection& connection) {
+    std::string names;
+    for (const HistoryTrigger& trigger : kHistoryTriggers)
+        names += concat({names.empty() ? "'" : ", '", trigger.name, "'"});
+    const pg::Result found = connection.exec(
+        concat({"SELECT (SELECT count(*) FROM pg_trigger WHERE tgname IN (",
+                names,
+                ") AND tgrelid = to_regclass('gears')) + (to_regclass('gearshistory') IS NOT NULL)::int"}));
+    return found.value(0, 0).number() == static_cast<std::int64_t>(std::size(kHistoryTriggers) + 1);
+}
+
 class ServerCursor final : public Cursor {
 public:
     explicit ServerCursor(pg::Result result) : result_(std::move(result)) {}
@@ -110,6 +195,14 @@ public:
         connection_.exec("SELECT setval(pg_get_serial_sequence('gears', 'id'), $1, $2)", parameters);
     }
 
+    bool keepsHistory() override { return keepsServerHistory(connection_); }
+
+    bool addHistory() override {
+        if (keepsServerHistory(connection_)) return false;
+        for (const std::string& statement : historySchema()) connection_.exec(statement);
+        return true;
+    }
+
 private:
     pg::Connection connection_;
 };
@@ -130,7 +223,10 @@ bool createServerGearsTable(const std::string& conninfo) {
         connection.exec(concat({"SELECT ", columns, " FROM ", kGearsTable, " LIMIT 0"}));
         return false;
     }
+    connection.exec("BEGIN");
     connection.exec(gearsSchema());
+    for (const std::string& statement : historySchema()) connection.exec(statement);
+    connection.exec("COMMIT");
     return true;
 }
 

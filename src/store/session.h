@@ -49,6 +49,12 @@ public:
     // IDs the table held before (the tools keep the IDs of gears they copy).
     virtual std::int64_t nextId() = 0;
     virtual void continueIdsAfter(std::int64_t id) = 0;
+
+    // Whether every change of a gear is recorded in the history
+    // (store/gear_history.h), and making it so; addHistory() is false when
+    // the database recorded them already and it changed nothing.
+    virtual bool keepsHistory() = 0;
+    virtual bool addHistory() = 0;
 };
 
 }  // namespace zanfiro::store

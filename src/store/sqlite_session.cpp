@@ -7,6 +7,7 @@
 #include "store/access_sql.h"
 #include "store/engine.h"
 #include "store/gear.h"
+#include "store/gear_history.h"
 #include "store/sqlite.h"
 
 namespace zanfiro::store {
@@ -30,6 +31,78 @@ std::string gearsSchema() {
     return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
 }
 
+// The triggers by name, with the kind each records.
+struct HistoryTrigger {
+    std::string_view name;
+    std::string_view event;
+    ChangeKind kind;
+};
+constexpr HistoryTrigger kHistoryTriggers[] = {
+    {"GearsHistoryInsert", "INSERT", ChangeKind::Insert},
+    {"GearsHistoryUpdate", "UPDATE", ChangeKind::Update},
+    {"GearsHistoryDelete", "DELETE", ChangeKind::Delete},
+};
+
+// "NEW.D, NEW.M, NEW.T, NEW.QTY", or with OLD.
+std::string rowValues(std::string_view row) {
+    std::string list;
+    for (const GearColumn* column : gearValueColumns())
+        list += concat({list.empty() ? "" : ", ", row, ".", column->name});
+    return list;
+}
+
+std::string historyColumns(bool after) {
+    std::string list;
+    for (const GearColumn* column : gearValueColumns())
+        list += concat({list.empty() ? "" : ", ", historyColumn(*column, after)});
+    return list;
+}
+
+// The table and the triggers that fill it. A trigger runs inside the
+// statement that fired it, so a statement that fails leaves no row; an
+// update that changes no value (SAVE pressed on a gear as it was) is no
+// change and leaves none either.
+std::vector<std::string> historySchema() {
+    std::string columns = concat({kHistorySeq,
+                                  " INTEGER PRIMARY KEY AUTOINCREMENT, ",
+                                  kHistoryAt,
+                                  " TEXT NOT NULL, ",
+                                  kHistoryChange,
+                                  " TEXT NOT NULL, ",
+                                  "ID INTEGER"});
+    for (const bool after : {false, true})
+        for (const GearColumn* column : gearValueColumns())
+            columns += concat({", ", historyColumn(*column, after), " ", columnType(column->kind)});
+    std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
+
+    std::string changed = "OLD.ID IS NOT NEW.ID";
+    for (const GearColumn* column : gearValueColumns())
+        changed += concat({" OR OLD.", column->name, " IS NOT NEW.", column->name});
+    for (const HistoryTrigger& trigger : kHistoryTriggers) {
+        const bool before = trigger.kind != ChangeKind::Insert, after = trigger.kind != ChangeKind::Delete;
+        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
+        std::string values = concat(
+            {"strftime('%Y-%m-%d %H:%M:%f', 'now'), '", changeName(trigger.kind), "', ", after ? "NEW.ID" : "OLD.ID"});
+        if (before) into += ", " + historyColumns(false), values += ", " + rowValues("OLD");
+        if (after) into += ", " + historyColumns(true), values += ", " + rowValues("NEW");
+        statements.push_back(concat({"CREATE TRIGGER IF NOT EXISTS ",
+                                     trigger.name,
+                                     " AFTER ",
+                                     trigger.event,
+                                     " ON ",
+                                     kGearsTable,
+                                     trigger.kind == ChangeKind::Update ? " WHEN " + changed : "",
+                                     " BEGIN INSERT INTO ",
+                                     kHistoryTable,
+                                     " (",
+                                     into,
+                                     ") VALUES (",
+                                     values,
+                                     "); END"}));
+    }
+    return statements;
+}
+
 void bindAll(sqlite::Statement& statement, std::span<const Value> parameters) {
     for (std::size_t i = 0; i < parameters.size(); ++i) statement.bind(static_cast<int>(i + 1), parameters[i]);
 }
@@ -48,28 +121,36 @@ private:
     sqlite::Statement statement_;
 };
 
+bool keepsSqliteHistory(sqlite::Database& db) {
+    std::string names = concat({"'", kHistoryTable, "'"});
+    for (const HistoryTrigger& trigger : kHistoryTriggers) names += concat({", '", trigger.name, "'"});
+    SqliteCursor count(db, concat({"SELECT count(*) FROM sqlite_master WHERE name IN (", names, ")"}), {});
+    count.next();
+    return count.value(0).number() == static_cast<std::int64_t>(std::size(kHistoryTriggers) + 1);
+}
+
 class SqliteSession final : public Session {
 public:
-    explicit SqliteSession(const std::filesystem::path& file) : db_(file, sqlite::Database::Mode::OpenExisting) {}
+    explicit SqliteSession(std::unique_ptr<sqlite::Database> db) : db_(std::move(db)) {}
 
     void execute(std::string_view sql, std::span<const Value> parameters) override {
-        sqlite::Statement statement(db_, withoutDeleteStar(sql));
+        sqlite::Statement statement(*db_, withoutDeleteStar(sql));
         bindAll(statement, parameters);
         while (statement.step()) {
         }
     }
 
     std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> parameters) override {
-        return std::make_unique<SqliteCursor>(db_, withoutDeleteStar(sql), parameters);
+        return std::make_unique<SqliteCursor>(*db_, withoutDeleteStar(sql), parameters);
     }
 
-    void begin() override { db_.exec("BEGIN IMMEDIATE"); }
-    void commit() override { db_.exec("COMMIT"); }
+    void begin() override { db_->exec("BEGIN IMMEDIATE"); }
+    void commit() override { db_->exec("COMMIT"); }
 
     std::int64_t nextId() override {
         // SQLite gives the next row the larger of the counter and the
         // largest ID, plus one.
-        SqliteCursor seq(db_,
+        SqliteCursor seq(*db_,
                          "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'Gears'), 0), "
                          "coalesce((SELECT max(ID) FROM Gears), 0)) + 1",
                          {});
@@ -80,25 +161,31 @@ public:
     void continueIdsAfter(std::int64_t id) override {
         const Value last(id);
         execute("UPDATE sqlite_sequence SET seq = ? WHERE name = 'Gears'", {&last, 1});
-        if (db_.changes() == 0) execute("INSERT INTO sqlite_sequence (name, seq) VALUES ('Gears', ?)", {&last, 1});
+        if (db_->changes() == 0) execute("INSERT INTO sqlite_sequence (name, seq) VALUES ('Gears', ?)", {&last, 1});
     }
 
-    sqlite::Database& database() { return db_; }
+    bool keepsHistory() override { return keepsSqliteHistory(*db_); }
+
+    bool addHistory() override {
+        if (keepsSqliteHistory(*db_)) return false;
+        for (const std::string& statement : historySchema()) db_->exec(statement);
+        return true;
+    }
 
 private:
-    sqlite::Database db_;
+    std::unique_ptr<sqlite::Database> db_;
 };
 
 }  // namespace
 
-std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file) {
-    auto session = std::make_unique<SqliteSession>(file);
+std::unique_ptr<sqlite::Database> openSqliteFile(const std::filesystem::path& file) {
+    auto db = std::make_unique<sqlite::Database>(file, sqlite::Database::Mode::OpenExisting);
     // SQLite reads the file lazily; reading the schema now makes a file
     // that is no database fail here, with its name, and not at some later
     // statement.
-    sqlite3* handle = session->database().handle();
+    sqlite3* handle = db->handle();
     const int rc = sqlite3_exec(handle, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) return session;
+    if (rc == SQLITE_OK) return db;
     if ((rc & 0xff) == SQLITE_NOTADB && isAccessFile(file))
         throw Failure(rc,
                       concat({"this is an Access database from the old Windows program, not one of this program: ",
@@ -106,6 +193,10 @@ std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file) {
                               ". Bring its gears over with: zanfiro-db import ",
                               file.string()}));
     throw Failure(rc, concat({sqlite3_errmsg(handle), ": ", file.string()}));
+}
+
+std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file) {
+    return std::make_unique<SqliteSession>(openSqliteFile(file));
 }
 
 void createSqliteDatabase(const std::filesystem::path& file) {
@@ -121,11 +212,22 @@ void createSqliteDatabase(const std::filesystem::path& file) {
     }
     try {
         sqlite::Database db(file, sqlite::Database::Mode::CreateNew);
+        db.exec("BEGIN");
         db.exec(gearsSchema());
+        for (const std::string& statement : historySchema()) db.exec(statement);
+        db.exec("COMMIT");
     } catch (...) {
         std::filesystem::remove(file, ignored);
         throw;
     }
+}
+
+bool upgradeSqliteDatabase(const std::filesystem::path& file) {
+    auto session = openSqliteDatabase(file);
+    session->begin();
+    const bool added = session->addHistory();
+    session->commit();
+    return added;
 }
 
 }  // namespace zanfiro::store

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "store/session.h"
+#include "store/sqlite.h"
 
 namespace zanfiro::store {
 
@@ -14,8 +15,15 @@ namespace zanfiro::store {
 // database.
 std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file);
 
-// Makes a new file holding an empty Gears table. Refuses a file that
-// exists; creates missing folders.
+// The same check, for work below the session (copies, checks).
+std::unique_ptr<sqlite::Database> openSqliteFile(const std::filesystem::path& file);
+
+// Makes a new file holding an empty Gears table and the history of its
+// changes. Refuses a file that exists; creates missing folders.
 void createSqliteDatabase(const std::filesystem::path& file);
+
+// Adds the history table and its triggers to an existing file; false when
+// it had them.
+bool upgradeSqliteDatabase(const std::filesystem::path& file);
 
 }  // namespace zanfiro::store

@@ -76,6 +76,25 @@ TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
     EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
 }
 
+TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
+    zanfiroDb({"init", "--server", conninfo});
+    auto stock = store::openDatabase(place);
+    stock->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('40', '0.6', 'C', '12')");
+    stock->execute("UPDATE Gears SET D = '40', M = '0.6', T = 'C', QTY = '7' WHERE id = 1");
+    stock->execute("UPDATE Gears SET D = '40', M = '0.6', T = 'C', QTY = '7' WHERE id = 1");  // changes nothing
+    stock->execute("DELETE * FROM Gears WHERE id = 1");
+    const std::string history = zanfiroDb({"history"}).out;
+    EXPECT_THAT(history, ContainsRegex("deleted +1 +40 +0.6 +C +7\n.*changed +1 +40 +0.6 +C +12 → 7\n.*inserted +1 "));
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
+}
+
+TEST_F(ServerCommands, BackupOfAServerStockPointsToPgDump) {
+    zanfiroDb({"init", "--server", conninfo});
+    const Outcome refused = zanfiroDb({"backup"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_THAT(refused.out, HasSubstr("pg_dump"));
+}
+
 // The demo stock in a file at the program's place, its last gear deleted so that the file's counter is ahead of
 // its largest ID.
 class MoveToServer : public ServerCommands {

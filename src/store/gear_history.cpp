@@ -1,0 +1,64 @@
+#include "store/gear_history.h"
+
+#include "base/failure.h"
+#include "base/text.h"
+
+namespace zanfiro::store {
+
+std::string_view changeName(ChangeKind kind) {
+    switch (kind) {
+    case ChangeKind::Insert: return "insert";
+    case ChangeKind::Update: return "update";
+    case ChangeKind::Delete: return "delete";
+    }
+    return {};
+}
+
+std::string historyColumn(const GearColumn& column, bool after) { return concat({after ? "New" : "Old", column.name}); }
+
+std::vector<const GearColumn*> gearValueColumns() {
+    std::vector<const GearColumn*> columns;
+    for (const GearColumn& column : kGearColumns)
+        if (column.kind != ColumnKind::Id) columns.push_back(&column);
+    return columns;
+}
+
+std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t> id,
+                                    std::optional<std::string> sinceUtc) {
+    std::string columns = concat({kHistorySeq, ", ", kHistoryAt, ", ", kHistoryChange, ", ID"});
+    for (const bool after : {false, true})
+        for (const GearColumn* column : gearValueColumns()) columns += ", " + historyColumn(*column, after);
+    std::vector<Value> parameters;
+    std::string where;
+    if (id) {
+        where += " WHERE ID = ?";
+        parameters.emplace_back(*id);
+    }
+    if (sinceUtc) {
+        where += concat({where.empty() ? " WHERE " : " AND ", kHistoryAt, " >= ?"});
+        parameters.emplace_back(*sinceUtc);
+    }
+    auto rows = session.query(
+        concat({"SELECT ", columns, " FROM ", kHistoryTable, where, " ORDER BY ", kHistorySeq, " DESC"}), parameters);
+    const auto values = gearValueColumns();
+    std::vector<GearChange> changes;
+    while (rows->next()) {
+        GearChange change;
+        change.seq = rows->value(0).number();
+        change.at = rows->value(1).text();
+        change.id = rows->value(3).number();
+        const std::string kind = rows->value(2).text();
+        change.kind = kind == "insert"   ? ChangeKind::Insert
+                      : kind == "delete" ? ChangeKind::Delete
+                                         : ChangeKind::Update;
+        change.before.ID = change.after.ID = Value(change.id);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            change.before.*values[i]->field = rows->value(static_cast<int>(4 + i));
+            change.after.*values[i]->field = rows->value(static_cast<int>(4 + values.size() + i));
+        }
+        changes.push_back(std::move(change));
+    }
+    return changes;
+}
+
+}  // namespace zanfiro::store

@@ -1,0 +1,200 @@
+// The history of changes: what the window does to the gears, recorded by the database and read back with
+// `zanfiro-db history`, on real files and through the real window.
+#include <gmock/gmock.h>
+
+#include <functional>
+#include <sstream>
+
+#include "store/gear_history.h"
+#include "store/gear_table.h"
+#include "tool_run.h"
+#include "window_harness.h"
+
+namespace zanfiro::testing {
+namespace {
+
+using namespace ::testing;
+namespace fs = std::filesystem;
+
+void seed(const fs::path& database, const std::vector<store::GearRecord>& gears) {
+    auto db = store::openDatabase(database);
+    for (const auto& gear : gears) store::insertGear(*db, gear);
+}
+
+store::GearRecord gear(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
+    return {.ID = {}, .D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)};
+}
+
+// The lines of `zanfiro-db history` without the moment (its first two words), blanks squeezed.
+std::vector<std::string> historyLines(const fs::path& home, std::vector<std::string> args = {}) {
+    args.insert(args.begin(), "history");
+    const Outcome outcome = run(home, args);
+    EXPECT_EQ(outcome.exit, 0) << outcome.out;
+    std::vector<std::string> lines;
+    std::istringstream in(outcome.out);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string word, squeezed;
+        for (int i = 0; words >> word; ++i)
+            if (i >= 2) squeezed += (squeezed.empty() ? "" : " ") + word;
+        lines.push_back(squeezed);
+    }
+    return lines;
+}
+
+void pick(WindowHarness& ui, std::int64_t id) {
+    const auto rows = ui.comboRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].starts_with(std::to_string(id) + " ")) return ui.choose("Combo1", static_cast<int>(i));
+    FAIL() << "no row for ID " << id;
+}
+
+void retype(WindowHarness& ui, const char* field, const char* text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(ui.window().control(field))) edit->clear();
+    ui.form().Text1.setFocus();
+    ui.type(field, text);
+}
+
+TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
+    const struct {
+        const char* what;
+        std::function<void(WindowHarness&)> act;
+        std::vector<std::string> shown;  // the new lines of the history, newest first
+    } cases[] = {
+        {.what = "SAVE of a picked gear's new quantity",
+         .act = [](WindowHarness& ui) { pick(ui, 1), retype(ui, "Text4", "7"), ui.press("Command2"); },
+         .shown = {"changed 1 40 0.4 C 12 → 7"}},
+        {.what = "SAVE of a picked gear with teeth, module and type retyped",
+         .act =
+             [](WindowHarness& ui) {
+                 pick(ui, 2);
+                 retype(ui, "Text1", "20");
+                 ui.form().Combo3.setText("64");
+                 ui.form().Combo2.setText("C");
+                 ui.press("Command2");
+             },
+         .shown = {"changed 2 18 → 20 48 → 64 P → C 3"}},
+        {.what = "DELETE of a picked gear",
+         .act = [](WindowHarness& ui) { pick(ui, 2), ui.press("Command3"); },
+         .shown = {"deleted 2 18 48 P 3"}},
+        {.what = "SAVE from the emptied editor",
+         .act =
+             [](WindowHarness& ui) {
+                 ui.press("Command4");
+                 ui.type("Text1", "30");
+                 ui.choose("Combo3", 2);
+                 ui.choose("Combo2", 1);
+                 ui.type("Text4", "5");
+                 ui.press("Command2");
+             },
+         .shown = {"inserted 3 30 48 P 5"}},
+        {.what = "SAVE of a picked gear as it was",
+         .act = [](WindowHarness& ui) { pick(ui, 1), ui.press("Command2"); }},
+    };
+    for (const auto& [what, act, shown] : cases) {
+        SCOPED_TRACE(what);
+        ProgramHome home;
+        seed(home.database, {gear(40, "0.4", "C", 12), gear(18, "48", "P", 3)});
+        const auto before = historyLines(home.home);
+        ASSERT_THAT(before, ElementsAre("ID D M T QTY", "inserted 2 18 48 P 3", "inserted 1 40 0.4 C 12"));
+        WindowHarness ui(store::connectionStringFor(home.database));
+        ASSERT_TRUE(ui.start());
+        act(ui);
+        ASSERT_THAT(ui.failures(), IsEmpty());
+        std::vector<std::string> expected{before.front()};
+        expected.insert(expected.end(), shown.begin(), shown.end());
+        expected.insert(expected.end(), before.begin() + 1, before.end());
+        EXPECT_EQ(historyLines(home.home), expected);
+    }
+}
+
+TEST(History, AStatementThatFailsLeavesNoHistoryRowAndNoChange) {
+    const struct {
+        const char* what;
+        const char* sql;
+    } cases[] = {
+        // The first gear takes ID 5 before the second fails to: the statement is undone whole.
+        {.what = "two gears given one ID", .sql = "UPDATE Gears SET ID = 5"},
+        {.what = "a gear inserted with an ID that exists", .sql = "INSERT INTO Gears (ID, D) VALUES (1, 3)"},
+        {.what = "gears deleted from a table that is not there", .sql = "DELETE FROM Gearz WHERE ID = 1"},
+    };
+    for (const auto& [what, sql] : cases) {
+        SCOPED_TRACE(what);
+        ProgramHome home;
+        seed(home.database, {gear(40, "0.4", "C", 12), gear(18, "48", "P", 3)});
+        const std::string before = bytesOf(home.database);
+        EXPECT_THROW(store::openDatabase(home.database)->execute(sql), Failure);
+        EXPECT_EQ(bytesOf(home.database), before);
+        EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database), {}, {}).size(), 2u);
+    }
+}
+
+TEST(History, OneGearsChangesOrThoseSinceAMomentAndWrongFiltersAreRefused) {
+    ProgramHome home;
+    seed(home.database, {gear(40, "0.4", "C", 12), gear(18, "48", "P", 3)});
+    store::openDatabase(home.database)->execute("UPDATE Gears SET QTY = 0 WHERE ID = 1");
+    store::openDatabase(home.database)->execute("UPDATE Gears SET M = ' 48', T = '' WHERE ID = 2");
+    store::openDatabase(home.database)->execute("UPDATE Gears SET D = NULL WHERE ID = 2");
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {{"1"}, {"ID D M T QTY", "changed 1 40 0.4 C 12 → 0", "inserted 1 40 0.4 C 12"}},
+        {{"2", "--since", "2000-01-31"},
+         {"ID D M T QTY",
+          "changed 2 18 → (none) \" 48\" \"\" 3",
+          "changed 2 18 48 → \" 48\" P → \"\" 3",
+          "inserted 2 18 48 P 3"}},
+        {{"--since=2999-12-31 23:59"}, {"recorded since the given moment."}},
+        {{"7"}, {"recorded for the gear with ID 7."}},
+    };
+    for (const auto& [args, shown] : cases) EXPECT_EQ(historyLines(home.home, args), shown) << args.front();
+    for (const char* wrong : {"--since=31/12/2020", "--since=2020-02-30", "x1", "--until=2020-01-01"})
+        EXPECT_THAT(run(home.home, {"history", wrong}).said(), StartsWith("2 zanfiro-db: ")) << wrong;
+}
+
+TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
+    ProgramHome home(false);
+    fs::create_directories(home.database.parent_path());
+    run(home.home,
+        {home.database.string(),
+         "CREATE TABLE Gears (ID INTEGER PRIMARY KEY AUTOINCREMENT, D INTEGER, M TEXT, T TEXT, QTY INTEGER);"
+         "INSERT INTO Gears (D, M, T, QTY) VALUES (40, '0.4', 'C', 12)"},
+        "sqlite3");
+    const auto gears = store::allGears(*store::openDatabase(home.database));
+    EXPECT_THAT(run(home.home, {"history"}).said(),
+                StartsWith("1 zanfiro-db: the database records no history of changes yet; `zanfiro-db upgrade`"));
+    EXPECT_EQ(run(home.home, {"upgrade"}).said(),
+              "0 Added the history of changes to " + home.database.string() +
+                  ": every change of a gear is recorded from now on.\n");
+    const std::string upgraded = bytesOf(home.database);
+    EXPECT_EQ(run(home.home, {"upgrade", home.database.string()}).said(),
+              "0 " + home.database.string() + " records the history of changes already; nothing was changed.\n");
+    EXPECT_EQ(bytesOf(home.database), upgraded);
+    EXPECT_EQ(store::allGears(*store::openDatabase(home.database)), gears);
+    WindowHarness ui(store::connectionStringFor(home.database));
+    ASSERT_TRUE(ui.start());
+    pick(ui, 1);
+    retype(ui, "Text4", "11");
+    ui.press("Command2");
+    EXPECT_THAT(historyLines(home.home), ElementsAre("ID D M T QTY", "changed 1 40 0.4 C 12 → 11"));
+}
+
+TEST(Upgrade, ImportIntoAnOlderDatabaseRecordsTheGearsItReplacesAndBrings) {
+    ProgramHome home(false);
+    fs::create_directories(home.database.parent_path());
+    run(home.home,
+        {home.database.string(),
+         "CREATE TABLE Gears (ID INTEGER PRIMARY KEY AUTOINCREMENT, D INTEGER, M TEXT, T TEXT, QTY INTEGER);"
+         "INSERT INTO Gears (D, M, T, QTY) VALUES (99, '0.4', 'C', 1)"},
+        "sqlite3");
+    ASSERT_EQ(run(home.home, {"import", "--replace", TEST_DATA_DIR "/gears-edge.mdb"}).exit, 0);
+    const auto lines = historyLines(home.home);
+    EXPECT_EQ(lines.size(), 1u + 1u + 11u);
+    EXPECT_EQ(lines.back(), "deleted 1 99 0.4 C 1");
+    EXPECT_EQ(lines.front(), "ID D M T QTY");
+    EXPECT_EQ(lines.at(1), "inserted 11 -1 0.6 C 0");
+}
+
+}  // namespace
+}  // namespace zanfiro::testing

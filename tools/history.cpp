@@ -1,0 +1,139 @@
+#include "history.h"
+
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+#include "base/failure.h"
+#include "base/text.h"
+#include "store/engine.h"
+
+namespace zanfiro::tools {
+
+namespace {
+
+// Columns are lined up by characters, not bytes: "→" and accented
+// letters take one place each.
+std::size_t width(std::string_view text) {
+    std::size_t characters = 0;
+    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+    return characters;
+}
+
+// A value as the table shows it: a missing value as "(none)", a text that
+// an eye could not tell apart (empty, blanks at either end) in quotes.
+std::string shown(const store::Value& value) {
+    if (value.isNull()) return "(none)";
+    const std::string text = value.text();
+    if (value.isNumber()) return text;
+    if (text.empty() || text.front() == ' ' || text.back() == ' ') return '"' + text + '"';
+    return text;
+}
+
+std::string cell(const store::GearChange& change, const store::GearColumn& column) {
+    const store::Value& before = change.before.*column.field;
+    const store::Value& after = change.after.*column.field;
+    switch (change.kind) {
+    case store::ChangeKind::Insert: return shown(after);
+    case store::ChangeKind::Delete: return shown(before);
+    case store::ChangeKind::Update: break;
+    }
+    return before == after ? shown(after) : shown(before) + " → " + shown(after);
+}
+
+std::string_view kindShown(store::ChangeKind kind) {
+    switch (kind) {
+    case store::ChangeKind::Insert: return "inserted";
+    case store::ChangeKind::Update: return "changed";
+    case store::ChangeKind::Delete: return "deleted";
+    }
+    return {};
+}
+
+bool parseMoment(std::string_view text, const char* format, std::tm& moment) {
+    std::istringstream in{std::string(text)};
+    in >> std::get_time(&moment, format);
+    return in && in.peek() == std::char_traits<char>::eof();
+}
+
+}  // namespace
+
+std::optional<std::string> sinceUtc(std::string_view localDate) {
+    std::tm moment{};
+    bool read = false;
+    for (const char* format : {"%Y-%m-%d %H:%M:%S", "%Y-%m-%d %H:%M", "%Y-%m-%d"}) {
+        moment = {};
+        if ((read = parseMoment(localDate, format, moment))) break;
+    }
+    if (!read) return std::nullopt;
+    // get_time takes 2024-02-30 as it is; mktime would carry it over.
+    const std::tm typed = moment;
+    moment.tm_isdst = -1;
+    const std::time_t time = std::mktime(&moment);
+    if (time == -1 || moment.tm_mday != typed.tm_mday || moment.tm_mon != typed.tm_mon) return std::nullopt;
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+    return text;
+}
+
+std::string localTime(std::string_view utc) {
+    std::tm moment{};
+    if (!parseMoment(utc.substr(0, 19), "%Y-%m-%d %H:%M:%S", moment)) return std::string(utc);
+    const std::time_t time = timegm(&moment);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out) {
+    std::vector<std::vector<std::string>> rows{{"When", "Change", "ID"}};
+    for (const store::GearColumn* column : store::gearValueColumns()) rows.front().emplace_back(column->name);
+    for (const store::GearChange& change : changes) {
+        std::vector<std::string> row{
+            localTime(change.at), std::string(kindShown(change.kind)), std::to_string(change.id)};
+        for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
+        rows.push_back(std::move(row));
+    }
+    std::vector<std::size_t> widths(rows.front().size());
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], width(row[i]));
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) line += std::string(widths[i] - width(row[i]) + 2, ' ');
+        }
+        out << line << "\n";
+    }
+}
+
+void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
+                          std::optional<std::string> since, std::ostream& out) {
+    auto session = store::openDatabase(database);
+    if (!session->keepsHistory())
+        throw Failure(failure::kNoSuchTable,
+                      concat({"the database records no history of changes yet; `zanfiro-db upgrade` makes it record "
+                              "them from now on: ",
+                              database.string()}));
+    const auto changes = store::gearChanges(*session, id, since);
+    if (changes.empty()) {
+        out << "No changes recorded" << (id ? " for the gear with ID " + std::to_string(*id) : std::string())
+            << (since ? " since the given moment" : "") << ".\n";
+        return;
+    }
+    printHistory(changes, out);
+}
+
+void upgrade(const std::filesystem::path& database, std::ostream& out) {
+    if (store::upgradeDatabase(database))
+        out << "Added the history of changes to " << database.string()
+            << ": every change of a gear is recorded from now on.\n";
+    else
+        out << database.string() << " records the history of changes already; nothing was changed.\n";
+}
+
+}  // namespace zanfiro::tools

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/gear_history.h"
+
+namespace zanfiro::tools {
+
+// A moment the operator types, in local time: "YYYY-MM-DD" (the start of
+// that day) or "YYYY-MM-DD HH:MM[:SS]", as UTC in the history's own form;
+// nothing when the text is no such moment.
+std::optional<std::string> sinceUtc(std::string_view localDate);
+
+// When a change was made, from the history's UTC form to local time,
+// "YYYY-MM-DD HH:MM:SS".
+std::string localTime(std::string_view utc);
+
+// The changes as a table a person reads, newest first: when, the kind, the
+// gear's ID and its four values, a changed value as "12 → 7".
+void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out);
+
+// The changes recorded in `database`, of one gear or of all, from a moment
+// on, printed as above.
+void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
+                          std::optional<std::string> since, std::ostream& out);
+
+// Makes `database` record its changes; says whether it did so already.
+void upgrade(const std::filesystem::path& database, std::ostream& out);
+
+}  // namespace zanfiro::tools
