@@ -20,6 +20,15 @@ std::string columnList(bool withId) {
 
 }  // namespace
 
+std::string gearColumnList() { return columnList(true); }
+
+std::string gearsTableSchema(std::string_view (*typeOf)(ColumnKind)) {
+    std::string columns;
+    for (const GearColumn& column : kGearColumns)
+        columns += concat({columns.empty() ? "" : ", ", column.name, " ", typeOf(column.kind)});
+    return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
+}
+
 void insertGear(Session& session, const GearRecord& gear) {
     const bool withId = !gear.ID.isNull();
     std::vector<Value> values;
@@ -40,7 +49,7 @@ std::int64_t countGears(Session& session) {
 }
 
 std::vector<GearRecord> allGears(Session& session) {
-    auto rows = session.query(concat({"SELECT ", columnList(true), " FROM ", kGearsTable, " ORDER BY ID"}));
+    auto rows = session.query(concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " ORDER BY ID"}));
     std::vector<GearRecord> gears;
     while (rows->next()) gears.push_back(gearAt(*rows));
     return gears;

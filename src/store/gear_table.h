@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/gear.h"
@@ -9,6 +11,13 @@
 namespace zanfiro::store {
 
 // What the tools and the tests do with whole gears, through any engine.
+
+// "ID, D, M, T, QTY": every column, in the table's order.
+std::string gearColumnList();
+
+// The statement that makes the table Gears, each column's type as an engine
+// names the kind of value it holds.
+std::string gearsTableSchema(std::string_view (*typeOf)(ColumnKind));
 
 // Stores one gear with its values as they are (a text where a number
 // belongs, Null). A Null ID lets the database give the next one.

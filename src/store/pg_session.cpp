@@ -6,6 +6,7 @@
 #include "store/access_sql.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_table.h"
 #include "store/pg.h"
 
 namespace zanfiro::store {
@@ -23,13 +24,6 @@ std::string_view columnType(ColumnKind kind) {
     case ColumnKind::Text: return "text COLLATE \"C\"";
     }
     return {};
-}
-
-std::string gearsSchema() {
-    std::string columns;
-    for (const GearColumn& column : kGearColumns)
-        columns += concat({columns.empty() ? "" : ", ", column.name, " ", columnType(column.kind)});
-    return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
 }
 
 // The program's SQL in the server's dialect: DELETE * loses its star, each
@@ -218,13 +212,11 @@ bool createServerGearsTable(const std::string& conninfo) {
     const bool exists = !connection.exec("SELECT to_regclass('gears')").value(0, 0).isNull();
     if (exists) {
         // A table of that name that lacks a gear's column is no gear table.
-        std::string columns;
-        for (const GearColumn& column : kGearColumns) columns += concat({columns.empty() ? "" : ", ", column.name});
-        connection.exec(concat({"SELECT ", columns, " FROM ", kGearsTable, " LIMIT 0"}));
+        connection.exec(concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " LIMIT 0"}));
         return false;
     }
     connection.exec("BEGIN");
-    connection.exec(gearsSchema());
+    connection.exec(gearsTableSchema(columnType));
     for (const std::string& statement : historySchema()) connection.exec(statement);
     connection.exec("COMMIT");
     return true;

@@ -8,6 +8,7 @@
 #include "store/engine.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_table.h"
 #include "store/sqlite.h"
 
 namespace zanfiro::store {
@@ -22,13 +23,6 @@ std::string_view columnType(ColumnKind kind) {
     case ColumnKind::Text: return "TEXT";
     }
     return {};
-}
-
-std::string gearsSchema() {
-    std::string columns;
-    for (const GearColumn& column : kGearColumns)
-        columns += concat({columns.empty() ? "" : ", ", column.name, " ", columnType(column.kind)});
-    return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
 }
 
 // The triggers by name, with the kind each records.
@@ -213,7 +207,7 @@ void createSqliteDatabase(const std::filesystem::path& file) {
     try {
         sqlite::Database db(file, sqlite::Database::Mode::CreateNew);
         db.exec("BEGIN");
-        db.exec(gearsSchema());
+        db.exec(gearsTableSchema(columnType));
         for (const std::string& statement : historySchema()) db.exec(statement);
         db.exec("COMMIT");
     } catch (...) {

@@ -20,15 +20,21 @@ struct Outcome {
     std::string said() const { return std::to_string(exit) + " " + out; }
 };
 
-// Runs `program` in `folder`, which is also its home so that nothing reaches the real ~/NDB. `program` goes to the
-// shell as written: NAME=value entries before it and plain words after it are welcome.
-inline Outcome run(const std::filesystem::path& folder, const std::vector<std::string>& args,
+inline std::string quoted(const std::string& word) {
+    return "'" + std::regex_replace(word, std::regex("'"), "'\\''") + "'";
+}
+
+// Runs `program` in `home`, which is also its home folder, so that the program's database is that home's
+// NDB/DB.mdb and nothing reaches the real one. `program` goes to the shell as written (NAME=value settings before
+// it are welcome); the arguments are quoted.
+inline Outcome run(const std::filesystem::path& home, const std::vector<std::string>& args,
                    const std::string& program) {
-    std::string command = "cd '" + folder.string() + "' && HOME='" + folder.string() + "' " + program;
-    for (const auto& arg : args) command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
+    std::string command = "cd " + quoted(home.string()) + " && HOME=" + quoted(home.string()) + " " + program;
+    for (const auto& arg : args) command += " " + quoted(arg);
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string out(1 << 20, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), pipe));
+    std::string out;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
@@ -41,7 +47,7 @@ inline std::string bytesOf(const std::filesystem::path& file) {
 inline std::string everything(const std::filesystem::path& folder) {
     std::string all;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        all += entry.path().string() + (entry.is_directory() ? "/" : bytesOf(entry));
+        all += entry.path().string() + "\n" + (entry.is_regular_file() ? bytesOf(entry) : std::string());
     return all;
 }
 

@@ -1,11 +1,11 @@
 // zanfiro-db pointing workstations at a stock on the tests' PostgreSQL server, and moving a file's stock there.
 #include <gmock/gmock.h>
 
-#include "program_run.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
 #include "temp_database.h"
+#include "tool_run.h"
 
 namespace zanfiro::testing {
 namespace {
@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 // An operator's home with no database yet, and an empty database on the server without the table Gears.
 class ServerCommands : public Test {
 protected:
-    Outcome zanfiroDb(const std::vector<std::string>& args) { return run(folder, args, ZANFIRO_DB); }
+    Outcome zanfiroDb(const std::vector<std::string>& args) { return run(folder, args); }
     std::vector<store::GearRecord> serverGears() const {
         return store::allGears(*store::openServerDatabase(server.server()));
     }

@@ -1,8 +1,8 @@
 // zanfiro-db run as the operator runs it, on real files and on the Access files in tests/data.
 #include <gmock/gmock.h>
 
-#include "program_run.h"
 #include "temp_database.h"
+#include "tool_run.h"
 
 namespace zanfiro::testing {
 namespace {
@@ -10,10 +10,6 @@ namespace {
 using namespace ::testing;
 using zanfiro::testing::PrintTo;
 namespace fs = std::filesystem;
-
-Outcome run(const fs::path& folder, const std::vector<std::string>& args, const std::string& program = ZANFIRO_DB) {
-    return zanfiro::testing::run(folder, args, program);
-}
 
 std::string data(const std::string& file) { return TEST_DATA_DIR "/" + file; }
 
