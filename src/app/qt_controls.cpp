@@ -4,12 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QRadioButton>
 
 #include <limits>
 
 #include "app/qt_text.h"
+#include "app/row_list_model.h"
 
 namespace zanfiro {
 
@@ -18,36 +18,41 @@ std::string QtTextBox::text() const { return utf8(edit_->text()); }
 void QtTextBox::setText(const std::string& text) { edit_->setText(qt(text)); }
 void QtTextBox::setFocus() { edit_->setFocus(Qt::OtherFocusReason); }
 
-QtComboBox::QtComboBox(QComboBox* combo) : combo_(combo) {}
+QtComboBox::QtComboBox(QComboBox* combo) : combo_(combo), rows_(new RowListModel(combo)) {
+    combo_->setModel(rows_);
+    // Qt makes the first row of an empty combo the current one and writes it
+    // over the text; appended rows must leave the text alone. The combo's
+    // own reaction to the insertion runs first, so this one undoes it.
+    QObject::connect(rows_, &QAbstractItemModel::rowsAboutToBeInserted, combo_, [this](const QModelIndex&, int first) {
+        if (first == 0) textBeforeFirstRows_ = combo_->currentText();
+    });
+    QObject::connect(rows_, &QAbstractItemModel::rowsInserted, combo_, [this](const QModelIndex&, int first) {
+        if (first != 0) return;
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText(textBeforeFirstRows_);
+    });
+}
 
 std::string QtComboBox::text() const { return utf8(combo_->currentText()); }
 
 void QtComboBox::setText(const std::string& text) { combo_->setEditText(qt(text)); }
 
-void QtComboBox::addItem(const std::string& entry) {
-    // Qt makes the first entry of an empty combo the current one and writes
-    // it over the text; an appended entry must leave the text alone.
-    if (combo_->count() > 0) {
-        combo_->addItem(qt(entry));
-        return;
-    }
-    const QString text = combo_->currentText();
-    combo_->addItem(qt(entry));
-    combo_->setCurrentIndex(-1);
-    combo_->setEditText(text);
-}
+void QtComboBox::addItem(const std::string& entry) { rows_->append(entry); }
 
 void QtComboBox::clear() {
+    rows_->clear();
     // Qt keeps a text that is no current entry (one the program wrote).
-    combo_->clear();
     combo_->clearEditText();
 }
 
 void QtComboBox::setFocus() { combo_->setFocus(Qt::OtherFocusReason); }
 
-QtListBox::QtListBox(QListWidget* list) : list_(list) {}
-void QtListBox::addItem(const std::string& row) { list_->addItem(qt(row)); }
-void QtListBox::clear() { list_->clear(); }
+void QtComboBox::settle() { rows_->settle(); }
+
+QtListBox::QtListBox(QListView* list) : rows_(new RowListModel(list)) { list->setModel(rows_); }
+void QtListBox::addItem(const std::string& row) { rows_->append(row); }
+void QtListBox::clear() { rows_->clear(); }
+void QtListBox::settle() { rows_->settle(); }
 
 QtLabel::QtLabel(QLabel* label) : label_(label) {}
 void QtLabel::setCaption(const std::string& caption) { label_->setText(qt(caption)); }
@@ -74,9 +79,10 @@ void makeClassicComboBox(QComboBox* combo) {
     makeClassicTextBox(combo->lineEdit());
 }
 
-void makeClassicListBox(QListWidget* list) {
+void makeClassicListBox(QListView* list) {
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setTextElideMode(Qt::ElideNone);
 }
 
 void makeClassicTextBox(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }
