@@ -3,16 +3,16 @@
 #include <QAbstractListModel>
 
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace zanfiro {
 
 // The rows of one list control, held once, as the handlers appended them
-// (UTF-8, back to back in one buffer). A row becomes a QString only when a
-// view paints it or something reads it; tens of thousands of rows cost
-// their bytes and one offset each.
+// (UTF-8, back to back in blocks that never move). A row becomes a QString
+// only when a view paints it or something reads it; tens of thousands of
+// rows cost their bytes and four more each, and growing never copies them.
 //
 // Rows appended in a burst are gathered and reach the views as one
 // insertion when they are settled: the binding settles them when the
@@ -33,11 +33,18 @@ public:
 
 private:
     std::string_view row(int index) const;
-    int rowsHeld() const { return static_cast<int>(ends_.size()); }
+    int rowsHeld() const { return static_cast<int>(starts_.size()); }
 
-    std::string bytes_;
-    std::vector<std::uint32_t> ends_;  // where each row ends in bytes_
-    int rowsShown_ = 0;                // the rows the views know of
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::uint32_t used;
+    };
+    std::vector<Block> blocks_;
+    // Where each row starts: its block in the high 16 bits, the offset in
+    // the low 16. A row ends where the next one starts in the same block,
+    // or where the block's used bytes end.
+    std::vector<std::uint32_t> starts_;
+    int rowsShown_ = 0;  // the rows the views know of
     bool settling_ = false;
     bool settlePosted_ = false;
 };

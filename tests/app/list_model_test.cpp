@@ -144,6 +144,21 @@ TEST_F(ManyGears, AScreenReaderReadsEveryRowOfBothListsWithItsTabs) {
     EXPECT_THAT(accessibleRows(list()), ElementsAreArray(listRows));
 }
 
+TEST(Fill, RowsOfAnyLengthAndNumberComeBackAsAppended) {
+    TempDatabase db;
+    WindowHarness ui(db);
+    ASSERT_TRUE(ui.start());
+    std::vector<std::string> rows;
+    for (int n = 0; n < 3000; ++n)
+        rows.push_back(std::string(n % 97, static_cast<char>('a' + n % 26)) + "\t" + std::to_string(n));
+    rows.insert(rows.begin() + 1000, std::string(70000, 'x'));  // longer than any block of rows
+    rows.insert(rows.begin() + 2000, "");
+    ui.window().guard().run([&] {
+        for (const std::string& row : rows) ui.form().List1.addItem(row);
+    });
+    EXPECT_EQ(ui.listRows(), rows);
+}
+
 TEST(Fill, AFailureHalfwayLeavesTheRowsAppendedSoFarShownBehindTheDialog) {
     TempDatabase db;
     // Gears is a view whose fourth row by teeth fails while the walk reads it.
