@@ -245,12 +245,11 @@ public:
         std::printf(
             "\n%-50s %7s %11s %11s %7s  %s\n", "list operation", "gears", "window ms", "data ms", "ratio", "target");
         for (const auto& [key, f] : table_) {
-            const bool dropDown = f.floor == 0;
             std::printf("%-50s %7d %11.2f ", key.first.c_str(), key.second, f.window);
-            if (dropDown)
-                std::printf("%11s %7s  %s\n", "-", "-", "<= 5 ms at 30000");
+            if (f.floor > 0)
+                std::printf("%11.2f %7.2f  %s\n", f.floor, f.window / f.floor, "<= 1.5 at 30000");
             else
-                std::printf("%11.2f %7.2f  %s\n", f.floor, f.window / f.floor, "<= 1.5");
+                std::printf("%11s %7s  %s\n", "-", "-", key.first.starts_with("Combo1") ? "<= 5 ms at 30000" : "");
         }
     }
 
@@ -264,6 +263,7 @@ private:
 // The offscreen platform warns at every popup that it cannot raise windows.
 void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg && message.startsWith(QStringLiteral("This plugin does not support"))) return;
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
