@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "app/qt_text.h"
+#include "app/row_delegate.h"
 #include "app/row_list_model.h"
 
 namespace zanfiro {
@@ -76,6 +77,7 @@ void makeClassicComboBox(QComboBox* combo) {
     view->setUniformItemSizes(true);
     view->setTextElideMode(Qt::ElideNone);
     combo->setView(view);
+    combo->setItemDelegate(new RowDelegate(combo));
     makeClassicTextBox(combo->lineEdit());
 }
 
@@ -83,6 +85,7 @@ void makeClassicListBox(QListView* list) {
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setTextElideMode(Qt::ElideNone);
+    list->setItemDelegate(new RowDelegate(list));
 }
 
 void makeClassicTextBox(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }

@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <gmock/gmock.h>
 
@@ -125,6 +126,25 @@ TEST_F(ManyGears, TheListBoxScrollsToItsLastRowAndTheMouseSelectsARow) {
     EXPECT_TRUE(whollyShown(list(), 0));
     ui.clickListRow(3);
     EXPECT_EQ(list()->selectionModel()->selectedRows().value(0).row(), 3);
+}
+
+// The binding paints rows itself, to lay their text out once; they must look exactly as the style paints them,
+// tab stops, selection and focus included, and a row wider than the list must not end in an ellipsis.
+TEST_F(ManyGears, RowsLookAsTheStylePaintsThemWholeWithTheirTabs) {
+    db.execute("UPDATE Gears SET M = '48 " + std::string(60, 'm') + "' WHERE ID = 2");
+    reload();
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list()), dropDown()}) {
+        if (view == dropDown()) combo()->showPopup();
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(1, 0));
+        ASSERT_GT(view->visualRect(view->currentIndex()).width(), 0);
+        const QImage ours = view->viewport()->grab().toImage();
+        view->setItemDelegate(new QStyledItemDelegate(view));
+        view->setTextElideMode(Qt::ElideNone);
+        EXPECT_TRUE(view->viewport()->grab().toImage() == ours) << view->objectName().toStdString();
+        view->setTextElideMode(Qt::ElideRight);
+        EXPECT_FALSE(view->viewport()->grab().toImage() == ours) << "the wide row is cut off anyway";
+    }
 }
 
 // What a screen reader is given for each row, tabs included.
