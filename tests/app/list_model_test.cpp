@@ -59,9 +59,9 @@ struct ManyGears : ::testing::Test {
 
 struct Choice {
     const char* name;
-    int row;         // as it ends up chosen
-    bool byMouse;    // else by Down presses from the highlighted top row
-    bool lastFirst;  // the operator had chosen the last row before the reload
+    int row;                 // as it ends up chosen
+    bool byMouse = false;    // else by Down presses from the highlighted top row
+    bool lastFirst = false;  // the operator had chosen the last row before the reload
 };
 
 void PrintTo(const Choice& choice, std::ostream* out) { *out << choice.name; }
