@@ -129,8 +129,7 @@ void MainWindow::createControls() {
             break;
         }
         case ControlKind::ComboBox: {
-            auto* combo = new QComboBox(parent);
-            makeClassicComboBox(combo);
+            auto* combo = new ClassicComboBox(parent);
             auto wrapper = std::make_unique<QtComboBox>(combo);
             for (const std::string_view entry : c->entries) wrapper->addItem(std::string(entry));
             wrapper->settle();

@@ -62,23 +62,33 @@ QtOptionButton::QtOptionButton(QRadioButton* button) : button_(button) {}
 bool QtOptionButton::value() const { return button_->isChecked(); }
 void QtOptionButton::select() { button_->setChecked(true); }
 
-void makeClassicComboBox(QComboBox* combo) {
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
+ClassicComboBox::ClassicComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
     // On losing the focus Qt makes an entry that matches the text current
     // and emits activated: a text the program wrote would raise a Click.
-    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-    combo->setMaxVisibleItems(16);
+    QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+    setMaxVisibleItems(16);
     // Measuring every row for a size hint costs seconds with 30,000 rows;
     // the combo's size is fixed anyway.
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    auto* view = new QListView(combo);
-    view->setUniformItemSizes(true);
-    view->setTextElideMode(Qt::ElideNone);
-    combo->setView(view);
-    combo->setItemDelegate(new RowDelegate(combo));
-    makeClassicTextBox(combo->lineEdit());
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    makeClassicTextBox(lineEdit());
+}
+
+void ClassicComboBox::showPopup() {
+    // The drop-down is set up at its first opening, not with the window:
+    // a view of our own for each of the three combos cost the start-up half
+    // a millisecond.
+    if (!dropDownReady_) {
+        auto* rows = qobject_cast<QListView*>(view());
+        // Laying out 30,000 rows of differing sizes takes seconds.
+        rows->setUniformItemSizes(true);
+        rows->setTextElideMode(Qt::ElideNone);
+        setItemDelegate(new RowDelegate(this));
+        dropDownReady_ = true;
+    }
+    QComboBox::showPopup();
 }
 
 void makeClassicListBox(QListView* list) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QComboBox>
 #include <QString>
 
 #include "form/controls.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -77,10 +77,17 @@ private:
     QRadioButton* button_;
 };
 
-// Gives a combo box the classic behaviour: Return adds no entry, typing
+// A combo box with the classic behaviour: Return adds no entry, typing
 // completes nothing, the drop-down shows whole rows and stays fast with tens
 // of thousands of them.
-void makeClassicComboBox(QComboBox* combo);
+class ClassicComboBox final : public QComboBox {
+public:
+    explicit ClassicComboBox(QWidget* parent);
+    void showPopup() override;
+
+private:
+    bool dropDownReady_ = false;
+};
 
 // Makes a list box show whole rows and stay fast with tens of thousands of
 // them.
