@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libpq-dev fonts-dejavu-core
-       libgtest-dev libgmock-dev libbenchmark-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
+       libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
 # Real-window checks run the program under an X server of their own; jwm
 # draws the close box one of them clicks. desktop-file-validate checks the
 # menu entry, and `file` lets CPack read the programs' library dependencies.

@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <new>
+#include <optional>
 
 #include "app/qt_text.h"
 
@@ -14,16 +15,19 @@ FailureGuard::FailureGuard() : sink_([this](const Failure& failure) { showFailur
 
 bool FailureGuard::run(const std::function<void()>& handler) {
     if (programEnding_) return false;
+    std::optional<Failure> failure;
     try {
         handler();
-        return true;
-    } catch (const Failure& failure) {
-        sink_(failure);
+    } catch (const Failure& caught) {
+        failure = caught;
     } catch (const std::bad_alloc&) {
-        sink_(Failure(failure::kOutOfMemory, "Out of memory"));
+        failure = Failure(failure::kOutOfMemory, "Out of memory");
     } catch (const std::exception& error) {
-        sink_(Failure(failure::kInternalError, std::string("Internal error: ") + error.what()));
+        failure = Failure(failure::kInternalError, std::string("Internal error: ") + error.what());
     }
+    if (settle_) settle_();
+    if (!failure) return true;
+    sink_(*failure);
     return false;
 }
 

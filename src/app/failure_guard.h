@@ -20,6 +20,10 @@ public:
     FailureGuard();
     void setSink(Sink sink) { sink_ = std::move(sink); }
 
+    // Runs whenever a handler leaves, by returning or by failing, and before
+    // the sink hears of a failure: what the handler did so far is shown.
+    void setSettle(std::function<void()> settle) { settle_ = std::move(settle); }
+
     // Runs one handler; false when it failed and the sink was told, or when
     // the program is already ending.
     bool run(const std::function<void()>& handler);
@@ -28,6 +32,7 @@ private:
     void showFailureAndEndProgram(const Failure& failure);
 
     Sink sink_;
+    std::function<void()> settle_;
     // Set once the program is on its way out, so that no event still queued
     // runs another handler against a data source that has failed.
     bool programEnding_ = false;

@@ -8,7 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -16,7 +16,6 @@
 
 #include "app/event_table.h"
 #include "app/key_press_filter.h"
-#include "app/qt_controls.h"
 #include "app/qt_text.h"
 #include "form/control_table.h"
 #include "form/startup.h"
@@ -107,6 +106,8 @@ MainWindow::MainWindow(std::string connectionString) {
     });
     setTabOrder();
     connectEvents();
+    // A handler's appended rows reach the lists in one insertion.
+    guard_.setSettle([this] { settleLists(); });
 }
 
 MainWindow::~MainWindow() {
@@ -165,17 +166,17 @@ void MainWindow::createControls() {
             break;
         }
         case ControlKind::ComboBox: {
-            auto* combo = new QComboBox(parent);
-            makeClassicComboBox(combo);
+            auto* combo = new ClassicComboBox(parent);
             auto wrapper = std::make_unique<QtComboBox>(combo);
             for (const std::string_view entry : c->entries) wrapper->addItem(std::string(entry));
+            wrapper->settle();
             wrapper->setText(std::string(c->caption));
             comboBoxes_.emplace(c->name, std::move(wrapper));
             widget = combo;
             break;
         }
         case ControlKind::ListBox: {
-            auto* list = new QListWidget(parent);
+            auto* list = new QListView(parent);
             makeClassicListBox(list);
             listBoxes_.emplace(c->name, std::make_unique<QtListBox>(list));
             widget = list;
@@ -213,8 +214,8 @@ void MainWindow::connectEvents() {
             // Only an operator's choice of an entry: program writes never
             // emit activated.
             connect(combo, &QComboBox::activated, this, run);
-        } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
-            connect(list, &QListWidget::itemClicked, this, run);
+        } else if (auto* list = qobject_cast<QListView*>(widget)) {
+            connect(list, &QListView::clicked, this, run);
         }
     }
     for (const auto& [name, handler] : keyPressHandlers()) {
@@ -222,6 +223,11 @@ void MainWindow::connectEvents() {
         // An editable combo's keys arrive at the combo, not at its line edit.
         new KeyPressFilter(widget, guard_, handler);
     }
+}
+
+void MainWindow::settleLists() {
+    for (auto& [name, combo] : comboBoxes_) combo->settle();
+    for (auto& [name, list] : listBoxes_) list->settle();
 }
 
 bool MainWindow::load() {

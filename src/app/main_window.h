@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/failure_guard.h"
+#include "app/qt_controls.h"
 #include "form/form.h"
 
 namespace zanfiro {
@@ -36,12 +37,13 @@ private:
     void createControls();
     void setTabOrder();
     void connectEvents();
+    void settleLists();
 
     FailureGuard guard_;
     std::map<std::string, QWidget*, std::less<>> controls_;
     std::map<std::string, std::unique_ptr<TextBox>, std::less<>> textBoxes_;
-    std::map<std::string, std::unique_ptr<ComboBox>, std::less<>> comboBoxes_;
-    std::map<std::string, std::unique_ptr<ListBox>, std::less<>> listBoxes_;
+    std::map<std::string, std::unique_ptr<QtComboBox>, std::less<>> comboBoxes_;
+    std::map<std::string, std::unique_ptr<QtListBox>, std::less<>> listBoxes_;
     std::map<std::string, std::unique_ptr<Label>, std::less<>> labels_;
     std::map<std::string, std::unique_ptr<OptionButton>, std::less<>> optionButtons_;
     std::unique_ptr<Form1> form_;

@@ -4,12 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QRadioButton>
 
 #include <limits>
 
 #include "app/qt_text.h"
+#include "app/row_delegate.h"
+#include "app/row_list_model.h"
 
 namespace zanfiro {
 
@@ -18,36 +19,41 @@ std::string QtTextBox::text() const { return utf8(edit_->text()); }
 void QtTextBox::setText(const std::string& text) { edit_->setText(qt(text)); }
 void QtTextBox::setFocus() { edit_->setFocus(Qt::OtherFocusReason); }
 
-QtComboBox::QtComboBox(QComboBox* combo) : combo_(combo) {}
+QtComboBox::QtComboBox(QComboBox* combo) : combo_(combo), rows_(new RowListModel(combo)) {
+    combo_->setModel(rows_);
+    // Qt makes the first row of an empty combo the current one and writes it
+    // over the text; appended rows must leave the text alone. The combo's
+    // own reaction to the insertion runs first, so this one undoes it.
+    QObject::connect(rows_, &QAbstractItemModel::rowsAboutToBeInserted, combo_, [this](const QModelIndex&, int first) {
+        if (first == 0) textBeforeFirstRows_ = combo_->currentText();
+    });
+    QObject::connect(rows_, &QAbstractItemModel::rowsInserted, combo_, [this](const QModelIndex&, int first) {
+        if (first != 0) return;
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText(textBeforeFirstRows_);
+    });
+}
 
 std::string QtComboBox::text() const { return utf8(combo_->currentText()); }
 
 void QtComboBox::setText(const std::string& text) { combo_->setEditText(qt(text)); }
 
-void QtComboBox::addItem(const std::string& entry) {
-    // Qt makes the first entry of an empty combo the current one and writes
-    // it over the text; an appended entry must leave the text alone.
-    if (combo_->count() > 0) {
-        combo_->addItem(qt(entry));
-        return;
-    }
-    const QString text = combo_->currentText();
-    combo_->addItem(qt(entry));
-    combo_->setCurrentIndex(-1);
-    combo_->setEditText(text);
-}
+void QtComboBox::addItem(const std::string& entry) { rows_->append(entry); }
 
 void QtComboBox::clear() {
+    rows_->clear();
     // Qt keeps a text that is no current entry (one the program wrote).
-    combo_->clear();
     combo_->clearEditText();
 }
 
 void QtComboBox::setFocus() { combo_->setFocus(Qt::OtherFocusReason); }
 
-QtListBox::QtListBox(QListWidget* list) : list_(list) {}
-void QtListBox::addItem(const std::string& row) { list_->addItem(qt(row)); }
-void QtListBox::clear() { list_->clear(); }
+void QtComboBox::settle() { rows_->settle(); }
+
+QtListBox::QtListBox(QListView* list) : rows_(new RowListModel(list)) { list->setModel(rows_); }
+void QtListBox::addItem(const std::string& row) { rows_->append(row); }
+void QtListBox::clear() { rows_->clear(); }
+void QtListBox::settle() { rows_->settle(); }
 
 QtLabel::QtLabel(QLabel* label) : label_(label) {}
 void QtLabel::setCaption(const std::string& caption) { label_->setText(qt(caption)); }
@@ -56,27 +62,40 @@ QtOptionButton::QtOptionButton(QRadioButton* button) : button_(button) {}
 bool QtOptionButton::value() const { return button_->isChecked(); }
 void QtOptionButton::select() { button_->setChecked(true); }
 
-void makeClassicComboBox(QComboBox* combo) {
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
+ClassicComboBox::ClassicComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
     // On losing the focus Qt makes an entry that matches the text current
     // and emits activated: a text the program wrote would raise a Click.
-    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-    combo->setMaxVisibleItems(16);
+    QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+    setMaxVisibleItems(16);
     // Measuring every row for a size hint costs seconds with 30,000 rows;
     // the combo's size is fixed anyway.
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    auto* view = new QListView(combo);
-    view->setUniformItemSizes(true);
-    view->setTextElideMode(Qt::ElideNone);
-    combo->setView(view);
-    makeClassicTextBox(combo->lineEdit());
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    makeClassicTextBox(lineEdit());
 }
 
-void makeClassicListBox(QListWidget* list) {
+void ClassicComboBox::showPopup() {
+    // The drop-down is set up at its first opening, not with the window:
+    // a view of our own for each of the three combos cost the start-up half
+    // a millisecond.
+    if (!dropDownReady_) {
+        auto* rows = qobject_cast<QListView*>(view());
+        // Laying out 30,000 rows of differing sizes takes seconds.
+        rows->setUniformItemSizes(true);
+        rows->setTextElideMode(Qt::ElideNone);
+        setItemDelegate(new RowDelegate(this));
+        dropDownReady_ = true;
+    }
+    QComboBox::showPopup();
+}
+
+void makeClassicListBox(QListView* list) {
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setTextElideMode(Qt::ElideNone);
+    list->setItemDelegate(new RowDelegate(list));
 }
 
 void makeClassicTextBox(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QComboBox>
+#include <QString>
+
 #include "form/controls.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QRadioButton;
 
 namespace zanfiro {
+
+class RowListModel;
 
 // The control operations over Qt widgets. Each wrapper only borrows its
 // widget; the window owns the widgets.
@@ -24,6 +28,9 @@ private:
     QLineEdit* edit_;
 };
 
+// The list controls keep their rows in a RowListModel of their own, which
+// the wrapper puts on the widget; settle() hands the rows appended since
+// the last call to the views.
 class QtComboBox final : public ComboBox {
 public:
     explicit QtComboBox(QComboBox* combo);
@@ -32,19 +39,23 @@ public:
     void addItem(const std::string& entry) override;
     void clear() override;
     void setFocus() override;
+    void settle();
 
 private:
     QComboBox* combo_;
+    RowListModel* rows_;
+    QString textBeforeFirstRows_;
 };
 
 class QtListBox final : public ListBox {
 public:
-    explicit QtListBox(QListWidget* list);
+    explicit QtListBox(QListView* list);
     void addItem(const std::string& row) override;
     void clear() override;
+    void settle();
 
 private:
-    QListWidget* list_;
+    RowListModel* rows_;
 };
 
 class QtLabel final : public Label {
@@ -66,13 +77,21 @@ private:
     QRadioButton* button_;
 };
 
-// Gives a combo box the classic behaviour: Return adds no entry, typing
+// A combo box with the classic behaviour: Return adds no entry, typing
 // completes nothing, the drop-down shows whole rows and stays fast with tens
 // of thousands of them.
-void makeClassicComboBox(QComboBox* combo);
+class ClassicComboBox final : public QComboBox {
+public:
+    explicit ClassicComboBox(QWidget* parent);
+    void showPopup() override;
 
-// Makes a list box stay fast with tens of thousands of rows.
-void makeClassicListBox(QListWidget* list);
+private:
+    bool dropDownReady_ = false;
+};
+
+// Makes a list box show whole rows and stay fast with tens of thousands of
+// them.
+void makeClassicListBox(QListView* list);
 
 // A text field without the toolkit's default length limit.
 void makeClassicTextBox(QLineEdit* edit);

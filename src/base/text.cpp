@@ -1,20 +1,23 @@
 #include "base/text.h"
 
+#include <algorithm>
+
 namespace zanfiro {
 
 std::string concat(std::initializer_list<std::string_view> pieces) {
     std::size_t size = 0;
     for (const std::string_view piece : pieces) size += piece.size();
-    std::string out;
-    out.reserve(size);
-    for (const std::string_view piece : pieces) out += piece;
+    // Sized once and copied into: every list row is made here, and appending
+    // piece by piece checked the capacity each time.
+    std::string out(size, '\0');
+    char* next = out.data();
+    for (const std::string_view piece : pieces) next = std::copy(piece.begin(), piece.end(), next);
     return out;
 }
 
 std::string lower(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : out) c = lowerAscii(c);
     return out;
 }
 

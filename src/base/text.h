@@ -12,6 +12,7 @@ std::string concat(std::initializer_list<std::string_view> pieces);
 
 // ASCII letters in lower case; other bytes (UTF-8 included) unchanged.
 std::string lower(std::string_view text);
+constexpr char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The text without the given characters at either end.
 std::string_view trimmed(std::string_view text, std::string_view blanks = " ");

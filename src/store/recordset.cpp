@@ -33,7 +33,11 @@ bool Recordset::eof() const {
 
 Value Recordset::field(const std::string& name) const {
     if (!cursor_) throw objectClosed();
-    const auto found = std::ranges::find(columnNames_, lower(name));
+    // Read for every column of every row a list shows: compared in place,
+    // without a lower-case copy of the name.
+    const auto found = std::ranges::find_if(columnNames_, [&name](const std::string& column) {
+        return std::ranges::equal(column, name, [](char a, char b) { return a == lowerAscii(b); });
+    });
     if (found == columnNames_.end())
         throw Failure(failure::kUnknownColumn,
                       "Item cannot be found in the collection corresponding to the requested name: " + name);
