@@ -97,6 +97,38 @@ std::vector<std::string> historySchema() {
     return statements;
 }
 
+// The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
+// An index on each, holding every column, lets SQLite read 30,000 gears in
+// that order instead of sorting them, in a third of the time and without
+// the sort's memory; the ID right after the key keeps gears of equal keys
+// in the order of their IDs, as the sort gave them.
+struct ListOrder {
+    std::string_view index;
+    std::string_view key;
+};
+constexpr ListOrder kListOrders[] = {{"GearsByModule", "M"}, {"GearsByTeeth", "D"}};
+
+std::string listIndex(const ListOrder& order) {
+    std::string columns = concat({order.key, ", ID"});
+    for (const GearColumn* column : gearValueColumns())
+        if (column->name != order.key) columns += concat({", ", column->name});
+    return concat({"CREATE INDEX IF NOT EXISTS ", order.index, " ON ", kGearsTable, " (", columns, ")"});
+}
+
+// Adds the indexes the file lacks; false when it had them all.
+bool addListIndexes(sqlite::Database& db) {
+    bool added = false;
+    for (const ListOrder& order : kListOrders) {
+        sqlite::Statement found(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?");
+        found.bind(1, order.index);
+        found.step();
+        if (found.column(0).number() > 0) continue;
+        db.exec(listIndex(order));
+        added = true;
+    }
+    return added;
+}
+
 void bindAll(sqlite::Statement& statement, std::span<const Value> parameters) {
     for (std::size_t i = 0; i < parameters.size(); ++i) statement.bind(static_cast<int>(i + 1), parameters[i]);
 }
@@ -166,6 +198,8 @@ public:
         return true;
     }
 
+    sqlite::Database& database() { return *db_; }
+
 private:
     std::unique_ptr<sqlite::Database> db_;
 };
@@ -209,6 +243,7 @@ void createSqliteDatabase(const std::filesystem::path& file) {
         db.exec("BEGIN");
         db.exec(gearsTableSchema(columnType));
         for (const std::string& statement : historySchema()) db.exec(statement);
+        addListIndexes(db);
         db.exec("COMMIT");
     } catch (...) {
         std::filesystem::remove(file, ignored);
@@ -217,11 +252,13 @@ void createSqliteDatabase(const std::filesystem::path& file) {
 }
 
 bool upgradeSqliteDatabase(const std::filesystem::path& file) {
-    auto session = openSqliteDatabase(file);
-    session->begin();
-    const bool added = session->addHistory();
-    session->commit();
-    return added;
+    auto db = openSqliteFile(file);
+    SqliteSession session(std::move(db));
+    session.begin();
+    const bool addedHistory = session.addHistory();
+    const bool addedIndexes = addListIndexes(session.database());
+    session.commit();
+    return addedHistory || addedIndexes;
 }
 
 }  // namespace zanfiro::store

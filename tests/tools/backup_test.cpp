@@ -106,9 +106,10 @@ TEST(Backup, WithoutAPlaceItGoesToTheFolderOfBackupsWhichKeepsTheNewest30) {
     std::smatch taken;
     ASSERT_TRUE(std::regex_search(outcome.out, taken, std::regex("to (\\S+/DB-(\\d{4}-\\d\\d-\\d\\d-\\d{6})\\.mdb) ")))
         << outcome.out;
+    const std::string kib = std::to_string(fs::file_size(taken[1].str()) / 1024);
     EXPECT_EQ(outcome.said(),
-              "0 Backed up " + home.database.string() + " to " + taken[1].str() +
-                  " (1 gear, 16 KiB); the copy is checked and whole.\nRemoved the old backup " + old[0] +
+              "0 Backed up " + home.database.string() + " to " + taken[1].str() + " (1 gear, " + kib +
+                  " KiB); the copy is checked and whole.\nRemoved the old backup " + old[0] +
                   " (the newest 30 are kept).\n");
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder)) left.insert(entry.path().filename().string());
