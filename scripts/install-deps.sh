@@ -8,7 +8,11 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # Real-window checks run the program under an X server of their own; jwm
 # draws the close box one of them clicks. desktop-file-validate checks the
 # menu entry, and `file` lets CPack read the programs' library dependencies.
-test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file)
+# The fault, soak and two-operator tests read what the window shows over the
+# accessibility bus (at-spi2-core, dbus, the Atspi bindings for Python) and
+# hold a lock with Python's sqlite3.
+test=(xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
+      dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi
