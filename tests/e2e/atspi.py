@@ -68,48 +68,59 @@ def children(accessible):
 
 
 def main_window(app):
-    for window in children(app):
-        if window.get_name() == "Zanfiro v1.1" and window.get_role() != Atspi.Role.DIALOG:
-            return window
-    raise Gone("the main window is not on the accessibility bus")
+    # A combo's drop-down list is a window of its own with the same title.
+    windows = [w for w in children(app) if w.get_name() == "Zanfiro v1.1"
+               and w.get_role() not in (Atspi.Role.DIALOG, Atspi.Role.ALERT)]
+    if not windows:
+        raise Gone("the main window is not on the accessibility bus")
+    return max(windows, key=lambda w: w.get_child_count())
 
 
 def controls(window):
-    """Name -> accessible, for the controls of the table found in the window."""
+    """Name -> (accessible, title of the frame it sits in or None), for the
+    controls of the table found in the window."""
     wanted = {pixels(place): name for name, place in CONTROLS.items()}
     found = {}
+    # Places are taken from the window's own corner: Qt's window coordinates
+    # go wrong once the window has been moved.
+    origin = Atspi.Component.get_extents(window, Atspi.CoordType.SCREEN)
 
-    def visit(accessible):
+    def visit(accessible, frame):
         for child in children(accessible):
             if child.get_role() == Atspi.Role.PANEL:  # a frame: its controls are inside
-                visit(child)
+                visit(child, child.get_name())
                 continue
-            extents = Atspi.Component.get_extents(child, Atspi.CoordType.WINDOW)
+            extents = Atspi.Component.get_extents(child, Atspi.CoordType.SCREEN)
+            left, top = extents.x - origin.x, extents.y - origin.y
             # An option button's box is centred in its control's height.
             name = next((name for (x, y), name in wanted.items()
-                         if abs(extents.x - x) <= 4 and abs(extents.y - y) <= 4), None)
+                         if abs(left - x) <= 4 and abs(top - y) <= 4), None)
             if name:
-                found.setdefault(name, child)
+                found.setdefault(name, (child, frame))
 
-    visit(window)
+    visit(window, None)
     return found
 
 
-def text_of(accessible):
+def text_of(control):
+    accessible, frame = control
     role = accessible.get_role()
     if role == Atspi.Role.COMBO_BOX:
         for child in children(accessible):
             if child.get_role() == Atspi.Role.TEXT:
-                return text_of(child)
+                return text_of((child, None))
         return ""
     if role == Atspi.Role.TEXT:
         return Atspi.Text.get_text(accessible, 0, -1) or ""
     if role == Atspi.Role.RADIO_BUTTON:
         return "1" if accessible.get_state_set().contains(Atspi.StateType.CHECKED) else "0"
-    return accessible.get_name() or ""
+    name = accessible.get_name() or ""
+    # Qt names an empty label in a frame after the frame's title.
+    return "" if role == Atspi.Role.LABEL and name == frame else name
 
 
-def rows_of(accessible):
+def rows_of(control):
+    accessible = control[0]
     if accessible.get_role() == Atspi.Role.COMBO_BOX:
         accessible = next(c for c in children(accessible) if c.get_role() == Atspi.Role.LIST)
     return [item.get_name() or "" for item in children(accessible)]
@@ -136,16 +147,27 @@ def escaped(text):
     return text.replace("\\", "\\\\").replace("\n", "\\n").replace("\t", "\\t")
 
 
+def running(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] not in "ZX"
+    except OSError:
+        return False
+
+
 def with_window(pid, seconds, attempt):
     """Runs attempt(app) until it returns a result, at most `seconds`: a window
-    that has just started may not be on the bus yet."""
+    that has just started may not be on the bus yet. A program that has ended
+    (or been killed) is gone at once."""
     deadline = time.monotonic() + seconds
     while True:
+        if not running(pid):
+            raise Gone(f"process {pid} has ended")
         try:
             result = attempt(application(pid))
             if result is not None:
                 return result
-        except (Gone, GLib.Error, StopIteration) as error:
+        except (Gone, GLib.Error, StopIteration, KeyError) as error:
             if time.monotonic() > deadline:
                 raise Gone(str(error))
         if time.monotonic() > deadline:

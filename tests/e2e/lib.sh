@@ -35,8 +35,8 @@ artifacts() { ART=$ARTIFACTS/$1; rm -rf "$ART"; mkdir -p "$ART"; }
 
 # An X server on a display number it picks itself among the free ones.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_TMP/display" 2>"$ART/xvfb.log" & OWN_PIDS+=($!)
-  poll 10 grep -q '^[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start (see $ART/xvfb.log)"
+  Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp 3>"$E2E_TMP/display" 2>"$ART/xvfb.log" & OWN_PIDS+=($!)
+  poll 10 grep -qs '^[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start (see $ART/xvfb.log)"
   export DISPLAY=":$(head -1 "$E2E_TMP/display")"
 }
 
