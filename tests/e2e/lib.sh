@@ -24,6 +24,7 @@ step() { echo "-- $*"; }
 cleanup() {
   for ((i = ${#OWN_PIDS[@]}; i--;)); do { kill "${OWN_PIDS[i]}" && wait "${OWN_PIDS[i]}"; } 2>/dev/null || :; done
   for ((i = ${#OWN_MOUNTS[@]}; i--;)); do umount "${OWN_MOUNTS[i]}" || umount -l "${OWN_MOUNTS[i]}" || :; done
+  chmod -R u+w "$E2E_TMP" 2>/dev/null || :  # a test may have made a folder read-only
   rm -rf "$E2E_TMP"
 }
 trap cleanup EXIT
@@ -68,7 +69,8 @@ start_a11y() {
 }
 
 # What the window of zanfiro shows: atspi show|rows|wait|dialog ... (see atspi.py).
-atspi() { "${AS_OPERATOR[@]}" /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/atspi.py" "$APP_PID" "$@"; }
+ATSPI_PY=$(dirname "${BASH_SOURCE[0]}")/atspi.py
+atspi() { "${AS_OPERATOR[@]}" /usr/bin/python3 "$ATSPI_PY" "$APP_PID" "$@"; }
 
 rows() { sqlite3 "$1" "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID"; }
 
