@@ -6,6 +6,7 @@
 # 400 gears, each once, with the teeth and quantity its window typed.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 readonly ROUNDS=${ROUNDS:-200}
+RECLICKS=0
 
 # Makes window A or B the one the helpers (click, atspi...) work on; its
 # place on the screen is read once, after B was moved below A.
@@ -28,8 +29,16 @@ fill() {
   xdotool mousemove --sync $(middle Text4) click 1 type --delay 2 "$3"
 }
 
+# The window's SAVE acknowledged. Under load an X click now and then never
+# reaches the button (the editor still holds the gear, no message box): the
+# SAVE is clicked again, once, and counted. Had the first click arrived
+# late after all, the gear would be in the file twice and the test fails.
 saved() {
   use "$1"
+  atspi wait 10 Text1= Label1="Inserimento effettuato con successo" >/dev/null && return
+  [ -z "$(dialogs)" ] || fail "window $1: SAVE of gear $2 ended with: $(atspi dialog)"
+  [ "$(atspi show Text1)" = "Text1=$2" ] || fail "window $1: SAVE of gear $2 not acknowledged: $(atspi show Text1 Label1)"
+  ((++RECLICKS)) && click SAVE
   atspi wait 10 Text1= Label1="Inserimento effettuato con successo" ||
     fail "window $1: SAVE of gear $2 not acknowledged$([ -z "$(dialogs)" ] || echo ": $(atspi dialog)")"
 }
@@ -56,7 +65,7 @@ for ((i = 1; i <= ROUNDS; i++)); do
   xdotool mousemove --sync "${a[@]}" click 1 mousemove --sync "${b[@]}" click 1
   saved A $((1000 + i)) && saved B $((2000 + i))
 done
-echo "$((2 * ROUNDS)) SAVEs in $((SECONDS - start)) s"
+echo "$((2 * ROUNDS)) SAVEs in $((SECONDS - start)) s, $RECLICKS clicked again"
 use A && snap window-a && use B && snap window-b
 [ -z "$(dialogs)" ] || fail "a message box is open"
 [ "$(sqlite3 "$DB" 'PRAGMA integrity_check')" = ok ] || fail "$DB is damaged"
