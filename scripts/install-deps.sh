@@ -10,11 +10,13 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # menu entry, and `file` lets CPack read the programs' library dependencies.
 # pdftotext reads the printed stock sheet back; strace kills a restore at
 # each of its writes; appstreamcli and man check what the install puts
-# around the programs; a session bus with the AT-SPI registry lets a python
-# script read the window as a screen reader does. clang-format checks the
-# code's shape; postgresql is the server the tests start for themselves.
-test=(clang-format postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file poppler-utils strace appstream man-db
-      dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi)
+# around the programs. The accessibility, fault, soak and two-operator tests
+# read what the window shows over the accessibility bus (a session bus, the
+# AT-SPI registry, the Atspi bindings for Python) and hold a lock with
+# Python's sqlite3. clang-format checks the code's shape; postgresql is the
+# server the tests start for themselves.
+test=(clang-format postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
+      poppler-utils strace appstream man-db dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi

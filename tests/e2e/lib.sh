@@ -10,15 +10,21 @@ declare -A AT=(
   [Text4]="7800 2760 2175 375" [Combo1]="7800 3840 5055 315" [FIND]="7800 6600 1215 375"
   [SAVE]="11640 1200 1095 375" [DELETE]="11640 1800 1095 375" [CLEAR]="11640 2400 1095 375"
   [ESC]="12120 7320 975 375" [Modulo_48]="11280 6000 1695 375" [Pignone]="7800+240 4800+1080 1095 255")
-OWN_PIDS=() SHOTS=0 E2E_TMP=$(mktemp -d)
+OWN_PIDS=() OWN_MOUNTS=() SHOTS=0 E2E_TMP=$(mktemp -d)
+# A command prefix that runs the program (and the buses it talks to) as another
+# user, for tests in which file modes must count: root ignores them.
+AS_OPERATOR=()
 EXPECTED_DB=$E2E_TMP/expected.db  # the table as the steps so far should have left it
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "-- $*"; }
 
-# Every process a journey started ends with it, newest first, by its PID.
+# Every process a journey started ends with it, newest first, by its PID; then
+# every file system it mounted is unmounted, before its folder is removed.
 cleanup() {
   for ((i = ${#OWN_PIDS[@]}; i--;)); do { kill "${OWN_PIDS[i]}" && wait "${OWN_PIDS[i]}"; } 2>/dev/null || :; done
+  for ((i = ${#OWN_MOUNTS[@]}; i--;)); do umount "${OWN_MOUNTS[i]}" || umount -l "${OWN_MOUNTS[i]}" || :; done
+  chmod -R u+w "$E2E_TMP" 2>/dev/null || :  # a test may have made a folder read-only
   rm -rf "$E2E_TMP"
 }
 trap cleanup EXIT
@@ -30,8 +36,8 @@ artifacts() { ART=$ARTIFACTS/$1; rm -rf "$ART"; mkdir -p "$ART"; }
 
 # An X server on a display number it picks itself among the free ones.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_TMP/display" 2>"$ART/xvfb.log" & OWN_PIDS+=($!)
-  poll 10 grep -q '^[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start (see $ART/xvfb.log)"
+  Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp 3>"$E2E_TMP/display" 2>"$ART/xvfb.log" & OWN_PIDS+=($!)
+  poll 10 grep -qs '^[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start (see $ART/xvfb.log)"
   export DISPLAY=":$(head -1 "$E2E_TMP/display")"
 }
 
@@ -42,6 +48,29 @@ fresh_home() {
   unset WAYLAND_DISPLAY SESSION_MANAGER QT_SCALE_FACTOR QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
   mkdir -m 700 "$HOME" "$XDG_RUNTIME_DIR" && DB=$HOME/NDB/DB.mdb
 }
+
+# An accessibility bus through which atspi.py reads what the window shows: a
+# session bus of our own, the bus launcher on it and the registry, each
+# started here so that cleanup ends it. Call after fresh_home.
+start_a11y() {
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/session-bus QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  "${AS_OPERATOR[@]}" dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" 2>"$ART/a11y.log" & OWN_PIDS+=($!)
+  poll 5 test -S "$XDG_RUNTIME_DIR/session-bus" || fail "no session bus (see $ART/a11y.log)"
+  "${AS_OPERATOR[@]}" /usr/libexec/at-spi-bus-launcher --launch-immediately 2>>"$ART/a11y.log" & OWN_PIDS+=($!)
+  local bus
+  poll 10 eval 'bus=$("${AS_OPERATOR[@]}" dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null)' ||
+    fail "no accessibility bus (see $ART/a11y.log)"
+  bus=${bus//[[:space:]]/}
+  AT_SPI_BUS_ADDRESS=$bus "${AS_OPERATOR[@]}" /usr/libexec/at-spi2-registryd >>"$ART/a11y.log" 2>&1 & OWN_PIDS+=($!)
+  # Started before the registry owns its name, the window would never be listed.
+  poll 10 eval '[[ $("${AS_OPERATOR[@]}" dbus-send --bus="$bus" --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+                     org.freedesktop.DBus.NameHasOwner string:org.a11y.atspi.Registry 2>/dev/null) == *true* ]]' ||
+    fail "no accessibility registry (see $ART/a11y.log)"
+}
+
+# What the window of zanfiro shows: atspi show|rows|wait|dialog ... (see atspi.py).
+ATSPI_PY=$(dirname "${BASH_SOURCE[0]}")/atspi.py
+atspi() { "${AS_OPERATOR[@]}" /usr/bin/python3 "$ATSPI_PY" "$APP_PID" "$@"; }
 
 rows() { sqlite3 "$1" "SELECT ID, D, M, T, QTY FROM Gears ORDER BY ID"; }
 
@@ -54,7 +83,7 @@ check_db() {
 # What a step should do to the table, as SQL on the expected one, then the check.
 expect() { sqlite3 "$EXPECTED_DB" "$1"; check_db; }
 
-start_zanfiro() { "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!); }
+start_zanfiro() { "${AS_OPERATOR[@]}" "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!); }
 
 # GX GY GW GH: the main window's client area (xdotool would add the frame to its place).
 geometry() {

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# save_syscalls.sh: one SAVE through the installed zanfiro's window under
+# strace, printing the file system calls of its write: what reaches the disk,
+# in which order, before the window shows the outcome. Needs strace (not a
+# test package: this script is run by hand, see the README).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${ZANFIRO_PREFIX:=$here/../../build/tests/tests/e2e/stage}" "${ARTIFACTS:=$here/../../build/tests/soak-artifacts}"
+source "$here/../e2e/lib.sh"
+command -v strace >/dev/null || fail "strace is not installed (apt-get install strace)"
+
+artifacts save-syscalls
+start_display
+fresh_home
+"$ZANFIRO_PREFIX/bin/zanfiro-db" init >/dev/null
+strace -f -tt -e trace=openat,unlink,fsync,fdatasync,pwrite64,ftruncate -e signal=none -o "$ART/strace.txt" \
+  "$ZANFIRO_PREFIX/bin/zanfiro" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!)
+wait_main_window
+click Combo2 && xdotool key Down && click Combo3 && xdotool key Down
+retype Text1 33 && retype Text4 4
+click SAVE
+expect_rows=1 && poll 5 eval '[ "$(sqlite3 "$DB" "SELECT count(*) FROM Gears")" = "$expect_rows" ]' || fail "the SAVE did not land"
+click ESC
+wait_exit -eq 0
+# From the journal's creation to its deletion, file descriptors named.
+awk -v db="$DB" '
+  $0 ~ "openat.*" db "-journal" { on = 1 }
+  on { sub(/^[0-9]+ /, ""); line = $0; sub(/, "[^"]*"\.\.\./, ", ...", line); print line }
+  on && $0 ~ "unlink\\(\"" db "-journal" { exit }' "$ART/strace.txt"
