@@ -213,7 +213,17 @@ std::unique_ptr<sqlite::Database> openSqliteFile(const std::filesystem::path& fi
     // statement.
     sqlite3* handle = db->handle();
     const int rc = sqlite3_exec(handle, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) return db;
+    if (rc == SQLITE_OK) {
+        // Deleting the rollback journal is what commits a statement; EXTRA
+        // flushes the folder after that deletion, before the statement
+        // returns, so that a SAVE the window has acknowledged survives a
+        // power cut (FULL, the default, leaves the deletion to the file
+        // system's next flush, and the journal could come back and roll
+        // the SAVE back). Set once the schema is read, which is when
+        // another program's lock has been waited for.
+        db->exec("PRAGMA synchronous = EXTRA");
+        return db;
+    }
     if ((rc & 0xff) == SQLITE_NOTADB && isAccessFile(file))
         throw Failure(rc,
                       concat({"this is an Access database from the old Windows program, not one of this program: ",
