@@ -8,8 +8,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Zanfiro v1.1"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zanfiro.Zanfiro"));
 
-    zanfiro::MainWindow window;
+    // On the screen at once; the Load fills the lists before any input is
+    // taken.
+    zanfiro::MainWindow window(std::string(zanfiro::store::kConnectionString),
+                               zanfiro::MainWindow::Opening::FrameFirst);
     if (!window.load()) return zanfiro::kFailureExitStatus;
-    window.show();
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -77,14 +78,20 @@ QAccessibleInterface* captionLabelAccessible(const QString& /*className*/, QObje
 
 }  // namespace
 
-MainWindow::MainWindow(std::string connectionString) {
+MainWindow::MainWindow(std::string connectionString, Opening opening) {
     QAccessible::installFactory(captionLabelAccessible);
     const WindowDefinition& definition = windowDefinition();
     setObjectName(qt(definition.name));
     setWindowTitle(qt(definition.caption));
-    setWindowIcon(QIcon(QStringLiteral(":/zanfiro/gear.png")));
     // Every control sits at a fixed place, so the window keeps its size.
     setFixedSize(pixels(definition.clientWidth), pixels(definition.clientHeight));
+    if (opening == Opening::FrameFirst) {
+        show();
+        // Only the map goes out: input waits until the Load has run.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    // Decoding the picture opens Qt's image plugins: after the map.
+    setWindowIcon(QIcon(QStringLiteral(":/zanfiro/gear.png")));
 
     createControls();
     form_ = std::unique_ptr<Form1>(new Form1{
@@ -108,6 +115,9 @@ MainWindow::MainWindow(std::string connectionString) {
     connectEvents();
     // A handler's appended rows reach the lists in one insertion.
     guard_.setSettle([this] { settleLists(); });
+    // The controls painted, so that a slow Load (a database held by another
+    // program) shows a whole window and not an empty frame.
+    if (opening == Opening::FrameFirst) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 MainWindow::~MainWindow() {
@@ -231,7 +241,16 @@ void MainWindow::settleLists() {
 }
 
 bool MainWindow::load() {
-    return guard_.run([this] { loadStartupList(*form_); });
+    // Until the Load has run the window offers nothing to use, so a Load that
+    // fails takes the window off the screen and leaves the error alone there.
+    const FailureGuard::Sink sink = guard_.sink();
+    guard_.setSink([this, sink](const Failure& failure) {
+        hide();
+        sink(failure);
+    });
+    const bool loaded = guard_.run([this] { loadStartupList(*form_); });
+    guard_.setSink(sink);
+    return loaded;
 }
 
 void MainWindow::unload() { close(); }

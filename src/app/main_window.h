@@ -18,10 +18,19 @@ namespace zanfiro {
 // every event of the event table wired through the failure guard.
 class MainWindow final : public QWidget, public Window {
 public:
-    explicit MainWindow(std::string connectionString = std::string(store::kConnectionString));
+    // How the window comes onto the screen. Hidden: built whole, shown by the
+    // caller (the tests). FrameFirst: the frame is mapped before anything
+    // else, as fast as an empty window, and the controls (whose fonts cost
+    // more than the frame itself) and the icon follow on the screen, before
+    // any input is taken.
+    enum class Opening { Hidden, FrameFirst };
+
+    explicit MainWindow(std::string connectionString = std::string(store::kConnectionString),
+                        Opening opening = Opening::Hidden);
     ~MainWindow() override;
 
-    // Runs the window's Load handler; false when it failed.
+    // Runs the window's Load handler; false when it failed, and then the
+    // window has left the screen before the error shows.
     bool load();
 
     // Closes the window; the program ends when the running handler returns.

@@ -97,9 +97,12 @@ wait_main_window() {
 }
 
 # The program's other windows on the screen: with override "yes" its drop-down lists, with "no" its message boxes.
+# The main window is on the screen before its Load runs, so a message box is
+# told from it by its kind, also before MAIN is known.
 others() {
   local id; for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Zanfiro v1\.1":.*/\1/p'); do
-    ((id != ${MAIN:-0})) && [[ $(xwininfo -id "$id" 2>&1) == *IsViewable*"Redirect State: $1"* ]] && echo $((id))
+    ((id != ${MAIN:-0})) && [[ $(xwininfo -id "$id" 2>&1) == *IsViewable*"Redirect State: $1"* ]] || continue
+    [ "$1" = yes ] || [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>&1) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] && echo $((id))
   done; true
 }
 
