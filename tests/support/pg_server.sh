@@ -29,7 +29,7 @@ as_owner() {
 
 case $action in
 start)
-  if [ -s "$state" ] && [ -d "$(cat "$state")" ]; then "$0" stop "$state"; fi
+  if [ -s "$state" ] && [ -d "$(cat "$state")" ]; then bash "$0" stop "$state"; fi
   dir=$(mktemp -d /tmp/zanfiro-pg-XXXXXX)
   if [ "$(id -u)" -eq 0 ]; then
     user=postgres && id "$user" >/dev/null 2>&1 || user=nobody
