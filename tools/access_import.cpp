@@ -7,6 +7,7 @@
 #include "access_table.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
 #include "whole_number.h"
@@ -134,7 +135,7 @@ std::vector<fs::path> missingFolders(const fs::path& file) {
 
 void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bool replace, ImportSummary& summary) {
     std::error_code error;
-    const bool create = !fs::exists(target, error) && !fs::is_symlink(target, error);
+    const bool create = !store::nameTaken(target);
     const std::vector<fs::path> newFolders = create ? missingFolders(target) : std::vector<fs::path>{};
     if (create) store::createDatabase(target);
     summary.createdTarget = create;
@@ -183,7 +184,7 @@ void convertInPlace(const std::vector<GearRecord>& gears, const fs::path& file, 
     const fs::path backup = file.parent_path() / (file.stem().string() + "-Access" + file.extension().string());
     const fs::path building = file.parent_path() / ("." + file.filename().string() + ".importing");
     std::error_code error;
-    if (fs::exists(backup, error) || fs::is_symlink(backup, error))
+    if (store::nameTaken(backup))
         throw Failure(failure::kTargetNotEmpty,
                       "the Access file would be kept as " + backup.string() +
                           ", which exists already; move it away and run the import again");

@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
 
@@ -40,14 +41,6 @@ fs::path freshBackupPath(const fs::path& folder, const fs::path& database) {
         if (!fs::exists(path, ignored)) return path;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-}
-
-void makeFolder(const fs::path& folder) {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw Failure(failure::kCannotWriteFile,
-                      concat({"cannot create the folder ", folder.string(), ": ", error.message()}));
 }
 
 void pruneBackups(const fs::path& folder, const fs::path& database, std::ostream& out) {
@@ -99,7 +92,7 @@ fs::path backUp(const fs::path& database, const fs::path& destination, std::ostr
     fs::path copy = destination;
     if (intoFolder) {
         store::openDatabase(database);  // a database to copy, before any folder is made for it
-        makeFolder(backupFolder(database));
+        store::makeFolder(backupFolder(database));
         copy = freshBackupPath(backupFolder(database), database);
     } else if (fs::is_directory(destination, ignored)) {
         copy = destination / backupName(database, std::chrono::system_clock::now());
@@ -121,10 +114,10 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
     const bool current = fs::exists(database, ignored);
     fs::path kept;
     if (current) {
-        makeFolder(backupFolder(database));
+        store::makeFolder(backupFolder(database));
         kept = freshBackupPath(backupFolder(database), database);
     } else {
-        makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
+        store::makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
     }
     switch (store::restoreDatabase(backup, database, kept)) {
     case store::KeptDatabase::Nothing: out << "There was no database at " << database.string() << " to keep.\n"; break;

@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
@@ -18,13 +19,12 @@ namespace fs = std::filesystem;
 
 void initServer(const std::string& conninfo, const fs::path& link, std::ostream& out) {
     store::refusePassword(conninfo);
-    std::error_code error;
-    if (fs::exists(link, error) || fs::is_symlink(link, error))
+    if (store::nameTaken(link))
         throw Failure(failure::kCannotWriteFile, "the file already exists and was left untouched: " + link.string());
     const bool created = store::createServerGearsTable(conninfo);
     out << (created ? "Created the table Gears on the server " : "The server already has the table Gears: ") << conninfo
         << "\n";
-    fs::create_directories(link.parent_path(), error);
+    store::makeFolder(link.parent_path());
     store::writeServerLink(link, conninfo);
     out << "Wrote the link to it at " << link.string() << "\n";
 }
@@ -32,10 +32,9 @@ void initServer(const std::string& conninfo, const fs::path& link, std::ostream&
 void moveToServer(const std::string& conninfo, const fs::path& file, std::ostream& out) {
     store::refusePassword(conninfo);
     const fs::path kept = file.parent_path() / (file.stem().string() + "-local" + file.extension().string());
-    std::error_code error;
     if (store::isServerLink(file))
         throw Failure(failure::kTargetNotEmpty, file.string() + " is a link to a server already; nothing was moved");
-    if (fs::exists(kept, error) || fs::is_symlink(kept, error))
+    if (store::nameTaken(kept))
         throw Failure(failure::kCannotWriteFile,
                       "the file would be kept as " + kept.string() + ", which exists already; nothing was moved");
 
@@ -67,7 +66,8 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
     try {
         server->commit();
     } catch (...) {
-        fs::remove(kept, error);
+        std::error_code ignored;
+        fs::remove(kept, ignored);
         throw;
     }
     store::replaceWithServerLink(file, conninfo);

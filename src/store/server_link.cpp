@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/disk.h"
 #include "store/pg.h"
 
 namespace zanfiro::store {
@@ -19,17 +19,6 @@ namespace {
 
 // A link is two short lines; anything longer is no link.
 constexpr std::size_t kMostLinkBytes = 4096;
-
-[[noreturn]] void cannotWrite(const std::filesystem::path& file, int error) {
-    throw Failure(failure::kCannotWriteFile, concat({"cannot write ", file.string(), ": ", std::strerror(error)}));
-}
-
-void syncFolderOf(const std::filesystem::path& file) {
-    const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder < 0) return;
-    ::fsync(folder);
-    ::close(folder);
-}
 
 // The link written to a new file beside `file`, flushed to the disk.
 std::filesystem::path writeBeside(const std::filesystem::path& file, const std::string& conninfo) {
@@ -40,7 +29,7 @@ std::filesystem::path writeBeside(const std::filesystem::path& file, const std::
     beside += ".link-XXXXXX";
     std::string name = beside.string();
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) cannotWrite(file, errno);
+    if (fd < 0) cannotWrite(file, "write", errno);
     const std::string text = concat({kLinkFirstLine, "\n", conninfo, "\n"});
     const bool written =
         ::fchmod(fd, 0644) == 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size()) && ::fsync(fd) == 0;
@@ -48,7 +37,7 @@ std::filesystem::path writeBeside(const std::filesystem::path& file, const std::
     ::close(fd);
     if (!written) {
         ::unlink(name.c_str());
-        cannotWrite(file, error);
+        cannotWrite(file, "write", error);
     }
     return name;
 }
@@ -99,7 +88,7 @@ void writeServerLink(const std::filesystem::path& file, const std::string& conni
         if (error == EEXIST)
             throw Failure(failure::kCannotWriteFile,
                           "the file already exists and was left untouched: " + file.string());
-        cannotWrite(file, error);
+        cannotWrite(file, "write", error);
     }
     syncFolderOf(file);
 }
@@ -109,7 +98,7 @@ void replaceWithServerLink(const std::filesystem::path& file, const std::string&
     if (::rename(beside.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(beside.c_str());
-        cannotWrite(file, error);
+        cannotWrite(file, "write", error);
     }
     syncFolderOf(file);
 }

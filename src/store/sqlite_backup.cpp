@@ -1,20 +1,16 @@
 #include "store/sqlite_backup.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <sqlite3.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
 
 #include "base/failure.h"
 #include "base/text.h"
-#include "store/gear.h"
+#include "store/disk.h"
+#include "store/gear_table.h"
 #include "store/sqlite.h"
 #include "store/sqlite_session.h"
 
@@ -27,20 +23,6 @@ namespace fs = std::filesystem;
 // How long a copy waits for a writer (the window saving a gear) to finish,
 // as long as every other user of the file waits.
 constexpr auto kBusyWait = std::chrono::seconds(5);
-
-[[noreturn]] void cannotWrite(const fs::path& file, const std::string& what, int error) {
-    throw Failure(failure::kCannotWriteFile, concat({"cannot ", what, " ", file.string(), ": ", std::strerror(error)}));
-}
-
-// Makes what was written to `file` (a file or a folder) survive a crash.
-void syncToDisk(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) cannotWrite(file, "open", errno);
-    const int rc = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    if (rc != 0) cannotWrite(file, "write to disk", error);
-}
 
 // The new file is built under this name beside its final one; a copy that
 // was interrupted leaves it there, and the next copy removes it.
@@ -82,8 +64,7 @@ void checkOpenDatabase(sqlite::Database& db, const fs::path& file) {
     }
     if (!problems.empty())
         throw Failure(SQLITE_CORRUPT, concat({"the file is damaged (", problems, "): ", file.string()}));
-    std::string columns;
-    for (const GearColumn& column : kGearColumns) columns += concat({columns.empty() ? "" : ", ", column.name});
+    const std::string columns = gearColumnList();
     const std::string read = concat({"SELECT ", columns, " FROM ", kGearsTable, " LIMIT 0"});
     if (sqlite3_exec(db.handle(), read.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw Failure(failure::kNoSuchTable,
@@ -112,7 +93,7 @@ void placeCopy(const std::function<void(const fs::path&)>& copy, const fs::path&
         std::error_code error;
         fs::rename(beside, to, error);
         if (error) cannotWrite(to, "put the copy in place as", error.value());
-        syncToDisk(to.parent_path().empty() ? fs::path(".") : to.parent_path());
+        syncFolderOf(to);
     } catch (...) {
         removeBeside(beside);
         throw;
@@ -120,8 +101,7 @@ void placeCopy(const std::function<void(const fs::path&)>& copy, const fs::path&
 }
 
 void refuseExisting(const fs::path& file) {
-    std::error_code ignored;
-    if (fs::exists(file, ignored) || fs::is_symlink(file, ignored))
+    if (nameTaken(file))
         throw Failure(failure::kTargetNotEmpty, "the file already exists and was left untouched: " + file.string());
 }
 

@@ -5,6 +5,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "store/access_sql.h"
+#include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
@@ -243,8 +244,7 @@ std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file) {
 }
 
 void createSqliteDatabase(const std::filesystem::path& file) {
-    std::error_code ignored;
-    if (std::filesystem::exists(file, ignored) || std::filesystem::is_symlink(file, ignored))
+    if (nameTaken(file))
         throw Failure(SQLITE_CANTOPEN, "the file already exists and was left untouched: " + file.string());
     if (file.has_parent_path()) {
         std::error_code error;
@@ -261,6 +261,7 @@ void createSqliteDatabase(const std::filesystem::path& file) {
         addListIndexes(db);
         db.exec("COMMIT");
     } catch (...) {
+        std::error_code ignored;
         std::filesystem::remove(file, ignored);
         throw;
     }
