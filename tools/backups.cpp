@@ -87,6 +87,7 @@ std::vector<fs::path> backupsIn(const fs::path& folder, const fs::path& database
 }
 
 fs::path backUp(const fs::path& database, const fs::path& destination, std::ostream& out) {
+    store::requireDatabaseFile(database);
     std::error_code ignored;
     const bool intoFolder = destination.empty();
     fs::path copy = destination;
@@ -105,6 +106,7 @@ fs::path backUp(const fs::path& database, const fs::path& destination, std::ostr
 }
 
 void restore(const fs::path& backup, const fs::path& database, std::ostream& out) {
+    store::requireDatabaseFile(database);
     std::error_code ignored;
     if (fs::equivalent(backup, database, ignored))
         throw Failure(failure::kTargetNotEmpty,

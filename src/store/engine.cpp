@@ -18,19 +18,6 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
 
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
 
-namespace {
-
-// Copies of a stock on a server are the server's own business.
-void refuseServer(const std::filesystem::path& file) {
-    if (isServerLink(file))
-        throw Failure(failure::kNotForServer,
-                      file.string() +
-                          " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
-                          "it up on the server with pg_dump and bring it back with pg_restore");
-}
-
-}  // namespace
-
 bool upgradeDatabase(const std::filesystem::path& file) {
     if (!isServerLink(file)) return upgradeSqliteDatabase(file);
     auto session = openDatabase(file);
@@ -40,19 +27,27 @@ bool upgradeDatabase(const std::filesystem::path& file) {
     return added;
 }
 
+void requireDatabaseFile(const std::filesystem::path& file) {
+    if (isServerLink(file))
+        throw Failure(failure::kNotForServer,
+                      file.string() +
+                          " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
+                          "it up on the server with pg_dump and bring it back with pg_restore");
+}
+
 void backupDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
-    refuseServer(from);
+    requireDatabaseFile(from);
     backupSqliteDatabase(from, to);
 }
 
 void checkDatabase(const std::filesystem::path& file) {
-    refuseServer(file);
+    requireDatabaseFile(file);
     checkSqliteDatabase(file);
 }
 
 KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
                              const std::filesystem::path& keepCurrentAs) {
-    refuseServer(target);
+    requireDatabaseFile(target);
     return restoreSqliteDatabase(backup, target, keepCurrentAs);
 }
 

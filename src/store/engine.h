@@ -26,6 +26,11 @@ void createDatabase(const std::filesystem::path& file);
 // when it had it all, and then the file is left as it was.
 bool upgradeDatabase(const std::filesystem::path& file);
 
+// Refuses a link to a server where the work is what only a file allows
+// (copying it, putting a copy in its place): a server's stock is backed up
+// with the server's own tools.
+void requireDatabaseFile(const std::filesystem::path& file);
+
 // Copies the gear database `from` to the new file `to` while other programs
 // may be reading and writing it: the copy is the database as it stood at
 // one moment. It is checked as checkDatabase() does, and it appears at `to`

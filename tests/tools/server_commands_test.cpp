@@ -88,11 +88,18 @@ TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
 }
 
-TEST_F(ServerCommands, BackupOfAServerStockPointsToPgDump) {
+TEST_F(ServerCommands, BackupAndRestoreOfAServerStockPointToPgDump) {
     zanfiroDb({"init", "--server", conninfo});
-    const Outcome refused = zanfiroDb({"backup"});
-    EXPECT_EQ(refused.exit, 1);
-    EXPECT_THAT(refused.out, HasSubstr("pg_dump"));
+    const fs::path backup = folder / "backup.mdb";
+    store::createDatabase(backup);  // a whole backup: only the link is to refuse
+    const std::string link = bytesOf(place);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"backup"}, {"restore", backup.string()}}) {
+        const Outcome refused = zanfiroDb(args);
+        EXPECT_EQ(refused.exit, 1) << args[0];
+        EXPECT_THAT(refused.out, HasSubstr("pg_dump")) << args[0];
+        EXPECT_FALSE(fs::exists(place.parent_path() / "backups")) << args[0] << " made a folder of backups";
+        EXPECT_EQ(bytesOf(place), link) << args[0];
+    }
 }
 
 // The demo stock in a file at the program's place, its last gear deleted so that the file's counter is ahead of
