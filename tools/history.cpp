@@ -129,11 +129,15 @@ void printDatabaseHistory(const std::filesystem::path& database, std::optional<s
 }
 
 void upgrade(const std::filesystem::path& database, std::ostream& out) {
-    if (store::upgradeDatabase(database))
+    const store::Upgrade added = store::upgradeDatabase(database);
+    if (added.history)
         out << "Added the history of changes to " << database.string()
             << ": every change of a gear is recorded from now on.\n";
-    else
-        out << database.string() << " records the history of changes already; nothing was changed.\n";
+    if (added.listIndexes)
+        out << "Added the indexes by module and by teeth to " << database.string()
+            << ": the lists are read in their order, not sorted.\n";
+    if (!added.history && !added.listIndexes)
+        out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 
 }  // namespace zanfiro::tools

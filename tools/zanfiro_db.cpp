@@ -269,8 +269,10 @@ const std::vector<Command>& commands() {
         {.name = "upgrade",
          .synopsis = "[PATH]",
          .summary = "make an older database record the history of changes",
-         .details = "Adds the table GearsHistory and its triggers to a database made before it existed, so that\n"
-                    "every change of a gear is recorded from now on. Running it again changes nothing.\n",
+         .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
+                    "GearsHistory and its triggers, so that every change of a gear is recorded from now on, and\n"
+                    "the indexes that read the lists in order. Says which it added; running it again changes\n"
+                    "nothing.\n",
          .mostWords = 1,
          .run = upgrade},
         {.name = "backup",

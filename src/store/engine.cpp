@@ -18,11 +18,11 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
 
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
 
-bool upgradeDatabase(const std::filesystem::path& file) {
+Upgrade upgradeDatabase(const std::filesystem::path& file) {
     if (!isServerLink(file)) return upgradeSqliteDatabase(file);
     auto session = openDatabase(file);
     session->begin();
-    const bool added = session->addHistory();
+    const Upgrade added{.history = session->addHistory()};
     session->commit();
     return added;
 }

@@ -21,10 +21,16 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file);
 // left behind when creating fails.
 void createDatabase(const std::filesystem::path& file);
 
+// What an upgrade added; neither when the database had it all, and then
+// the file is left as it was.
+struct Upgrade {
+    bool history = false;      // the history of changes (store/gear_history.h)
+    bool listIndexes = false;  // a file's indexes that read the lists in order
+};
+
 // Adds to an existing gear database what newer versions of the program keep
-// in every new one (the history of changes, store/gear_history.h). False
-// when it had it all, and then the file is left as it was.
-bool upgradeDatabase(const std::filesystem::path& file);
+// in every new one.
+Upgrade upgradeDatabase(const std::filesystem::path& file);
 
 // Refuses a link to a server where the work is what only a file allows
 // (copying it, putting a copy in its place): a server's stock is backed up

@@ -267,14 +267,12 @@ void createSqliteDatabase(const std::filesystem::path& file) {
     }
 }
 
-bool upgradeSqliteDatabase(const std::filesystem::path& file) {
-    auto db = openSqliteFile(file);
-    SqliteSession session(std::move(db));
+Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {
+    SqliteSession session(openSqliteFile(file));
     session.begin();
-    const bool addedHistory = session.addHistory();
-    const bool addedIndexes = addListIndexes(session.database());
+    const Upgrade added{.history = session.addHistory(), .listIndexes = addListIndexes(session.database())};
     session.commit();
-    return addedHistory || addedIndexes;
+    return added;
 }
 
 }  // namespace zanfiro::store

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "store/engine.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 
@@ -22,8 +23,8 @@ std::unique_ptr<sqlite::Database> openSqliteFile(const std::filesystem::path& fi
 // changes. Refuses a file that exists; creates missing folders.
 void createSqliteDatabase(const std::filesystem::path& file);
 
-// Adds the history table and its triggers to an existing file; false when
-// it had them.
-bool upgradeSqliteDatabase(const std::filesystem::path& file);
+// Adds the history table with its triggers and the lists' indexes to an
+// existing file, where it lacks them.
+Upgrade upgradeSqliteDatabase(const std::filesystem::path& file);
 
 }  // namespace zanfiro::store

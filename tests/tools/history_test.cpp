@@ -166,10 +166,12 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
                 StartsWith("1 zanfiro-db: the database records no history of changes yet; `zanfiro-db upgrade`"));
     EXPECT_EQ(run(home.home, {"upgrade"}).said(),
               "0 Added the history of changes to " + home.database.string() +
-                  ": every change of a gear is recorded from now on.\n");
+                  ": every change of a gear is recorded from now on.\n"
+                  "Added the indexes by module and by teeth to " +
+                  home.database.string() + ": the lists are read in their order, not sorted.\n");
     const std::string upgraded = bytesOf(home.database);
     EXPECT_EQ(run(home.home, {"upgrade", home.database.string()}).said(),
-              "0 " + home.database.string() + " records the history of changes already; nothing was changed.\n");
+              "0 " + home.database.string() + " has all this version keeps already; nothing was changed.\n");
     EXPECT_EQ(bytesOf(home.database), upgraded);
     EXPECT_EQ(store::allGears(*store::openDatabase(home.database)), gears);
     WindowHarness ui(store::connectionStringFor(home.database));
@@ -178,6 +180,14 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
     retype(ui, "Text4", "11");
     ui.press("Command2");
     EXPECT_THAT(historyLines(home.home), ElementsAre("ID D M T QTY", "changed 1 40 0.4 C 12 → 11"));
+}
+
+TEST(Upgrade, AFileWithHistoryButNoListIndexesIsToldOfTheIndexesOnly) {
+    ProgramHome home;
+    run(home.home, {home.database.string(), "DROP INDEX GearsByModule; DROP INDEX GearsByTeeth"}, "sqlite3");
+    EXPECT_EQ(run(home.home, {"upgrade"}).said(),
+              "0 Added the indexes by module and by teeth to " + home.database.string() +
+                  ": the lists are read in their order, not sorted.\n");
 }
 
 TEST(Upgrade, ImportIntoAnOlderDatabaseRecordsTheGearsItReplacesAndBrings) {
