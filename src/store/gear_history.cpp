@@ -14,6 +14,18 @@ std::string_view changeName(ChangeKind kind) {
     return {};
 }
 
+namespace {
+
+// The kind of change by the name its trigger wrote; only the triggers
+// write the table, so no other name is expected there.
+ChangeKind changeKind(std::string_view name) {
+    for (const ChangeKind kind : {ChangeKind::Insert, ChangeKind::Update, ChangeKind::Delete})
+        if (changeName(kind) == name) return kind;
+    return ChangeKind::Update;
+}
+
+}  // namespace
+
 std::string historyColumn(const GearColumn& column, bool after) { return concat({after ? "New" : "Old", column.name}); }
 
 std::vector<const GearColumn*> gearValueColumns() {
@@ -47,10 +59,7 @@ std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t
         change.seq = rows->value(0).number();
         change.at = rows->value(1).text();
         change.id = rows->value(3).number();
-        const std::string kind = rows->value(2).text();
-        change.kind = kind == "insert"   ? ChangeKind::Insert
-                      : kind == "delete" ? ChangeKind::Delete
-                                         : ChangeKind::Update;
+        change.kind = changeKind(rows->value(2).text());
         change.before.ID = change.after.ID = Value(change.id);
         for (std::size_t i = 0; i < values.size(); ++i) {
             change.before.*values[i]->field = rows->value(static_cast<int>(4 + i));
