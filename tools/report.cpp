@@ -33,9 +33,10 @@ bool byTeeth(const GearRecord& a, const GearRecord& b) {
 }
 
 bool byTypeModuleTeeth(const GearRecord& a, const GearRecord& b) {
-    if (orderKey(a.T) != orderKey(b.T)) return orderKey(a.T) < orderKey(b.T);
-    if (orderKey(a.M) != orderKey(b.M)) return orderKey(a.M) < orderKey(b.M);
-    return byTeeth(a, b);
+    const auto key = [](const GearRecord& g) {
+        return std::tuple(orderKey(g.T), orderKey(g.M), orderKey(g.D), orderKey(g.ID));
+    };
+    return key(a) < key(b);
 }
 
 ReportSection section(std::string heading, bool others, std::vector<GearRecord> gears) {
