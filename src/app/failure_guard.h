@@ -19,7 +19,6 @@ public:
 
     FailureGuard();
     void setSink(Sink sink) { sink_ = std::move(sink); }
-    const Sink& sink() const { return sink_; }
 
     // Runs whenever a handler leaves, by returning or by failing, and before
     // the sink hears of a failure: what the handler did so far is shown.

@@ -241,16 +241,17 @@ void MainWindow::settleLists() {
 }
 
 bool MainWindow::load() {
-    // Until the Load has run the window offers nothing to use, so a Load that
-    // fails takes the window off the screen and leaves the error alone there.
-    const FailureGuard::Sink sink = guard_.sink();
-    guard_.setSink([this, sink](const Failure& failure) {
-        hide();
-        sink(failure);
+    return guard_.run([this] {
+        try {
+            loadStartupList(*form_);
+        } catch (...) {
+            // Until the Load has run the window offers nothing to use, so a
+            // Load that fails takes it off the screen and leaves the error
+            // alone there.
+            hide();
+            throw;
+        }
     });
-    const bool loaded = guard_.run([this] { loadStartupList(*form_); });
-    guard_.setSink(sink);
-    return loaded;
 }
 
 void MainWindow::unload() { close(); }
