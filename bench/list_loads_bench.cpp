@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "bench_stock.h"
 #include "editing/list_all.h"
 #include "filters/find.h"
 #include "filters/refresh.h"

@@ -1,12 +1,6 @@
 #pragma once
 
-#include <filesystem>
-
 namespace zanfiro {
-
-// Fills the empty Gears table of `file` with `count` gears spread over the
-// four modules and two types, in one transaction.
-void seedBenchStock(const std::filesystem::path& file, int count);
 
 // Starts Xvfb, then the real program on 0 and on 30,000 gears and an empty
 // Qt window of the same size and title (and one with a label), `runs` times
