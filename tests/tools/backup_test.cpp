@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "store/gear_history.h"
-#include "store/gear_table.h"
 #include "tool_run.h"
 #include "window_harness.h"
 
@@ -20,21 +19,6 @@ namespace {
 using namespace ::testing;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-store::GearRecord gear(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-    return {.ID = {}, .D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)};
-}
-
-void seed(const fs::path& database, const std::vector<store::GearRecord>& gears) {
-    auto db = store::openDatabase(database);
-    db->begin();
-    for (const auto& g : gears) store::insertGear(*db, g);
-    db->commit();
-}
-
-std::vector<store::GearRecord> gearsOf(const fs::path& database) {
-    return store::allGears(*store::openDatabase(database));
-}
 
 // A new gear database at `file` holding `gears`.
 void makeDatabase(const fs::path& file, const std::vector<store::GearRecord>& gears) {

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "store/gear_history.h"
-#include "store/gear_table.h"
 #include "tool_run.h"
 #include "window_harness.h"
 
@@ -15,15 +14,6 @@ namespace {
 
 using namespace ::testing;
 namespace fs = std::filesystem;
-
-void seed(const fs::path& database, const std::vector<store::GearRecord>& gears) {
-    auto db = store::openDatabase(database);
-    for (const auto& gear : gears) store::insertGear(*db, gear);
-}
-
-store::GearRecord gear(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-    return {.ID = {}, .D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)};
-}
 
 // The lines of `zanfiro-db history` without the moment (its first two words), blanks squeezed.
 std::vector<std::string> historyLines(const fs::path& home, std::vector<std::string> args = {}) {
@@ -161,7 +151,7 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
          "CREATE TABLE Gears (ID INTEGER PRIMARY KEY AUTOINCREMENT, D INTEGER, M TEXT, T TEXT, QTY INTEGER);"
          "INSERT INTO Gears (D, M, T, QTY) VALUES (40, '0.4', 'C', 12)"},
         "sqlite3");
-    const auto gears = store::allGears(*store::openDatabase(home.database));
+    const auto gears = gearsOf(home.database);
     EXPECT_THAT(run(home.home, {"history"}).said(),
                 StartsWith("1 zanfiro-db: the database records no history of changes yet; `zanfiro-db upgrade`"));
     EXPECT_EQ(run(home.home, {"upgrade"}).said(),
@@ -171,7 +161,7 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
     EXPECT_EQ(run(home.home, {"upgrade", home.database.string()}).said(),
               "0 " + home.database.string() + " records the history of changes already; nothing was changed.\n");
     EXPECT_EQ(bytesOf(home.database), upgraded);
-    EXPECT_EQ(store::allGears(*store::openDatabase(home.database)), gears);
+    EXPECT_EQ(gearsOf(home.database), gears);
     WindowHarness ui(store::connectionStringFor(home.database));
     ASSERT_TRUE(ui.start());
     pick(ui, 1);

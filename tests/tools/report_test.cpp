@@ -11,7 +11,6 @@
 
 #include "form/control_table.h"
 #include "report_pdf.h"
-#include "store/gear_table.h"
 #include "tool_run.h"
 
 namespace zanfiro::testing {
@@ -20,7 +19,9 @@ namespace {
 using namespace ::testing;
 namespace fs = std::filesystem;
 using tools::ReportFilter;
+using zanfiro::testing::gear;  // the one without an ID, for the database
 
+// A gear with its ID, for the sheet worked out without a database.
 store::GearRecord gear(std::int64_t id, store::Value D, store::Value M, store::Value T, store::Value QTY) {
     return {.ID = num(id), .D = std::move(D), .M = std::move(M), .T = std::move(T), .QTY = std::move(QTY)};
 }
@@ -188,24 +189,16 @@ std::vector<std::vector<std::string>> pdfPages(const fs::path& pdf) {
 
 TEST(Report, APdfOf300GearsReadsRightPageByPage) {
     ProgramHome home;
-    std::vector<store::GearRecord> stock;
-    {
-        auto db = store::openDatabase(home.database);
-        db->begin();
-        const char* types[] = {"P", "C"};
-        const char* modules[] = {"64", "48", "0.6", "0.4"};
-        for (int i = 0; i < 300; ++i) {
-            // Teeth repeat and run against the IDs; every 11th gear is out of stock; one in 30 is of no offered pair.
-            store::GearRecord g{.ID = {},
-                                .D = num(200 - i % 97),
-                                .M = txt(i % 30 == 29 ? "0.5" : modules[i % 4]),
-                                .T = txt(types[(i / 4) % 2]),
-                                .QTY = num(i % 11 == 0 ? 0 : i % 13 + 1)};
-            store::insertGear(*db, g);
-        }
-        db->commit();
-        stock = store::allGears(*db);
+    std::vector<store::GearRecord> shelf;
+    const char* types[] = {"P", "C"};
+    const char* modules[] = {"64", "48", "0.6", "0.4"};
+    // Teeth repeat and run against the IDs; every 11th gear is out of stock; one in 30 is of no offered pair.
+    for (int i = 0; i < 300; ++i) {
+        const char* module = i % 30 == 29 ? "0.5" : modules[i % 4];
+        shelf.push_back(gear(200 - i % 97, module, types[(i / 4) % 2], i % 11 == 0 ? 0 : i % 13 + 1));
     }
+    seed(home.database, shelf);
+    const auto stock = gearsOf(home.database);
     const std::string date = todayItalian();
     const Outcome outcome = run(home.home, {"report", "-o", "stock.pdf"});
     const auto sections = tools::stockSections(stock, {});
@@ -262,11 +255,7 @@ TEST(Report, APdfOf300GearsReadsRightPageByPage) {
 
 TEST(Report, AFilteredPdfHoldsOnlyWhatWasAskedAndWrongOptionsAreRefused) {
     ProgramHome home;
-    {
-        auto db = store::openDatabase(home.database);
-        for (const auto& g : {gear(0, 20, "48", "P", 0), gear(0, 12, "48", "P", 3), gear(0, 30, "48", "C", 0)})
-            store::insertGear(*db, {.ID = {}, .D = g.D, .M = g.M, .T = g.T, .QTY = g.QTY});
-    }
+    seed(home.database, {gear(20, "48", "P", 0), gear(12, "48", "P", 3), gear(30, "48", "C", 0)});
     const Outcome filtered = run(home.home, {"report", "--type=P", "--module", "48", "--out-of-stock", "-o", "p.pdf"});
     ASSERT_THAT(filtered.said(), StartsWith("0 Wrote the stock sheet (1 gear, 1 section, 1 page) to "));
     EXPECT_THAT(pdfPages(home.home / "p.pdf"),
