@@ -62,8 +62,6 @@ TEST_P(Import, StoresEveryRecordAsMdbExportPrintsIt) {
               run(db.folder(), {":memory:", ".import --csv old.csv o", rows + "o ORDER BY ID + 0"}, "sqlite3").out);
 }
 
-TEST_P(Import, NextGearFollowsTheLargestId) { EXPECT_EQ(db.insert(12, "48", "P", 1), GetParam().lastId + 1); }
-
 // The demo stock replaced by the awkward gears of gears-edge.mdb.
 class ImportReplacing : public Test {
 protected:
