@@ -180,7 +180,7 @@ TEST(Restore, AFileThatIsNoDatabaseAtThePlaceIsKeptByteForByte) {
     EXPECT_EQ(gearsOf(home.database), gearsOf(home.home / "old.mdb"));
 }
 
-TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) {
+TEST(Restore, RefusesABackupThatIsNoWholeGearDatabaseTouchingNothing) {
     const auto damaged = [](const fs::path& file) {
         makeDatabase(file, std::vector<store::GearRecord>(400, gear(40, "0.4", "C", 12)));
         std::string bytes = bytesOf(file);
@@ -226,7 +226,7 @@ TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) 
 constexpr const char* kWrites[] = {
     "write", "pwrite64", "ftruncate", "fsync", "fdatasync", "rename", "renameat", "renameat2", "unlink", "unlinkat"};
 
-TEST(Restore, KilledBeforeAnyWriteSyncOrRenameItLeavesTheOldOrTheNewDatabaseWhole) {
+TEST(Restore, KilledAtAnyWriteItLeavesTheOldOrTheNewDatabaseWhole) {
     ProgramHome templates;
     seed(templates.database, {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)});
     makeDatabase(templates.home / "old.mdb", {gear(18, "0.6", "P", 3)});
