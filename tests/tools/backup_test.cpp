@@ -4,13 +4,12 @@
 #include <gmock/gmock.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <future>
-#include <map>
 #include <set>
-#include <sstream>
 
 #include "store/gear_history.h"
-#include "store/gear_table.h"
 #include "tool_run.h"
 #include "window_harness.h"
 
@@ -21,28 +20,13 @@ using namespace ::testing;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-store::GearRecord gear(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
-    return {.ID = {}, .D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)};
-}
-
-void seed(const fs::path& database, const std::vector<store::GearRecord>& gears) {
-    auto db = store::openDatabase(database);
-    db->begin();
-    for (const auto& g : gears) store::insertGear(*db, g);
-    db->commit();
-}
-
-std::vector<store::GearRecord> gearsOf(const fs::path& database) {
-    return store::allGears(*store::openDatabase(database));
-}
-
 // A new gear database at `file` holding `gears`.
 void makeDatabase(const fs::path& file, const std::vector<store::GearRecord>& gears) {
     store::createDatabase(file);
     seed(file, gears);
 }
 
-TEST(Backup, TakenWhileTheWindowSavesGearsEachCopyIsWholeAndRestoresToAFileWithEveryGear) {
+TEST(Backup, EachCopyTakenWhileTheWindowSavesGearsIsWhole) {
     ProgramHome home;
     std::vector<store::GearRecord> shelf;  // pinions of 64, which the window's list of 0.4 crowns leaves out
     for (int i = 0; i < 3000; ++i) shelf.push_back(gear(10 + i % 90, "64", "P", i % 7));
@@ -80,12 +64,6 @@ TEST(Backup, TakenWhileTheWindowSavesGearsEachCopyIsWholeAndRestoresToAFileWithE
         }
         EXPECT_EQ(store::gearChanges(*store::openDatabase(copy), {}, {}).size(), gears.size());
     }
-    const auto inLastCopy = gearsOf(copies.back());
-    EXPECT_THAT(run(home.home, {"restore", copies.back()}).said(), StartsWith("0 Checked "));
-    WindowHarness reopened(store::connectionStringFor(home.database));
-    ASSERT_TRUE(reopened.start());
-    EXPECT_EQ(reopened.listRows().size(), inLastCopy.size());
-    EXPECT_EQ(gearsOf(home.database), inLastCopy);
 }
 
 TEST(Backup, WithoutAPlaceItGoesToTheFolderOfBackupsWhichKeepsTheNewest30) {
@@ -95,9 +73,9 @@ TEST(Backup, WithoutAPlaceItGoesToTheFolderOfBackupsWhichKeepsTheNewest30) {
     fs::create_directories(folder);
     std::vector<std::string> old;
     for (int day = 1; day <= 30; ++day) {
-        old.push_back(
-            (folder / ("DB-2020-01-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "-120000.mdb"))
-                .string());
+        char name[32];
+        std::snprintf(name, sizeof name, "DB-2020-01-%02d-120000.mdb", day);
+        old.push_back((folder / name).string());
         std::ofstream(old.back()) << "old";
     }
     for (const char* theirs : {"DB-notes.mdb", "DB-2020-01-01.mdb", "other-2019-01-01-120000.mdb"})
@@ -129,10 +107,6 @@ TEST(Backup, ARefusedBackupSaysWhyAndLeavesEveryFileAsItWas) {
          .prepare = [](const ProgramHome& h) { std::ofstream(h.home / "b.mdb") << "mine"; },
          .args = {"backup", "b.mdb"},
          .said = "the file already exists and was left untouched: "},
-        {.what = "no database",
-         .prepare = [](const ProgramHome& h) { fs::remove(h.database); },
-         .args = {"backup", "b.mdb"},
-         .said = "unable to open database file: "},
         {.what = "an Access file",
          .prepare =
              [](const ProgramHome& h) {
@@ -168,8 +142,8 @@ TEST(Backup, IntoAFolderTheCopyTakesTheUsualName) {
 
 TEST(Restore, PutsTheBackupInPlaceAndKeepsTheDatabaseItReplaces) {
     ProgramHome home;
-    seed(home.database, {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)});
-    makeDatabase(home.home / "old.mdb", {gear(18, "0.6", "P", 3)});
+    seed(home.database, {gear(40, "0.4", "C", 12)});
+    makeDatabase(home.home / "old.mdb", {gear(18, "0.6", "P", 3), gear(12, "48", "P", 0)});
     const auto replaced = gearsOf(home.database);
     const Outcome outcome = run(home.home, {"restore", "old.mdb"});
     std::smatch kept;
@@ -177,22 +151,20 @@ TEST(Restore, PutsTheBackupInPlaceAndKeepsTheDatabaseItReplaces) {
         << outcome.out;
     const std::string old = (home.home / "old.mdb").string();
     EXPECT_EQ(outcome.said(),
-              "0 Checked " + old + ": a whole gear database with 1 gear.\nKept the database it replaces as " +
-                  kept[1].str() + ".\nRestored " + home.database.string() + " from " + old + " (1 gear).\n");
+              "0 Checked " + old + ": a whole gear database with 2 gears.\nKept the database it replaces as " +
+                  kept[1].str() + ".\nRestored " + home.database.string() + " from " + old + " (2 gears).\n");
     EXPECT_EQ(gearsOf(home.database), gearsOf(old));
     EXPECT_EQ(gearsOf(kept[1].str()), replaced);
-    EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database), {}, {}).size(), 1u);
+    EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database), {}, {}).size(), 2u);
 }
 
 TEST(Restore, OnAMachineWithoutADatabaseTheBackupBecomesIt) {
     ProgramHome home(false);
     makeDatabase(home.home / "usb.mdb", {gear(18, "0.6", "P", 3), gear(40, "0.4", "C", 0)});
-    const std::string backup = (home.home / "usb.mdb").string();
-    EXPECT_EQ(run(home.home, {"restore", "usb.mdb"}).said(),
-              "0 Checked " + backup + ": a whole gear database with 2 gears.\nThere was no database at " +
-                  home.database.string() + " to keep.\nRestored " + home.database.string() + " from " + backup +
-                  " (2 gears).\n");
-    EXPECT_EQ(gearsOf(home.database), gearsOf(backup));
+    EXPECT_THAT(
+        run(home.home, {"restore", "usb.mdb"}).said(),
+        AllOf(StartsWith("0 "), HasSubstr("\nThere was no database at " + home.database.string() + " to keep.\n")));
+    EXPECT_EQ(gearsOf(home.database), gearsOf(home.home / "usb.mdb"));
     EXPECT_FALSE(fs::exists(home.database.parent_path() / "backups"));
 }
 
@@ -208,7 +180,7 @@ TEST(Restore, AFileThatIsNoDatabaseAtThePlaceIsKeptByteForByte) {
     EXPECT_EQ(gearsOf(home.database), gearsOf(home.home / "old.mdb"));
 }
 
-TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) {
+TEST(Restore, RefusesABackupThatIsNoWholeGearDatabaseTouchingNothing) {
     const auto damaged = [](const fs::path& file) {
         makeDatabase(file, std::vector<store::GearRecord>(400, gear(40, "0.4", "C", 12)));
         std::string bytes = bytesOf(file);
@@ -221,10 +193,6 @@ TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) 
         std::function<void(const fs::path&)> make;
         std::string said;
     } cases[] = {
-        {.what = "missing", .make = [](const fs::path&) {}, .said = "unable to open database file"},
-        {.what = "a text",
-         .make = [](const fs::path& f) { std::ofstream(f) << "ID,D\n1,2\n"; },
-         .said = "file is not a database"},
         {.what = "no Gears",
          .make =
              [](const fs::path& f) {
@@ -238,9 +206,6 @@ TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) 
              },
          .said = "this is no gear database"},
         {.what = "damaged", .make = damaged, .said = "the file is damaged ("},
-        {.what = "an Access file",
-         .make = [](const fs::path& f) { fs::copy_file(TEST_DATA_DIR "/gears-edge.mdb", f); },
-         .said = "this is an Access database"},
         {.what = "the database itself",
          .make = [](const fs::path& f) { fs::create_symlink(f.parent_path() / "NDB" / "DB.mdb", f); },
          .said = "the backup is the database itself"},
@@ -256,63 +221,41 @@ TEST(Restore, ABackupThatIsNoWholeGearDatabaseIsRefusedAndEveryFileLeftAsItWas) 
     }
 }
 
-// The calls by which a restore changes files, each a moment a crash may come at.
 // The calls by which a restore changes files, each a moment a crash may come at. Opening and creating a file
 // changes nothing a later write would not.
 constexpr const char* kWrites[] = {
     "write", "pwrite64", "ftruncate", "fsync", "fdatasync", "rename", "renameat", "renameat2", "unlink", "unlinkat"};
 
-TEST(Restore, KilledBeforeAnyWriteSyncOrRenameItLeavesTheOldOrTheNewDatabaseWhole) {
+TEST(Restore, KilledAtAnyWriteItLeavesTheOldOrTheNewDatabaseWhole) {
     ProgramHome templates;
-    const std::vector<store::GearRecord> current{gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)},
-        restored{gear(18, "0.6", "P", 3)};
-    seed(templates.database, current);
-    makeDatabase(templates.home / "old.mdb", restored);
+    seed(templates.database, {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)});
+    makeDatabase(templates.home / "old.mdb", {gear(18, "0.6", "P", 3)});
     const auto before = gearsOf(templates.database), after = gearsOf(templates.home / "old.mdb");
-    const auto fresh = [&] {
-        auto home = std::make_unique<ProgramHome>(false);
-        fs::create_directories(home->database.parent_path());
-        fs::copy_file(templates.database, home->database);
-        fs::copy_file(templates.home / "old.mdb", home->home / "old.mdb");
-        return home;
-    };
-    std::string set;
-    for (const char* call : kWrites) set += (set.empty() ? "" : ",") + std::string(call);
-
-    // How often the restore makes each call, from a run that is not killed.
-    std::map<std::string, int> calls;
-    {
-        auto home = fresh();
-        const fs::path log = home->home / "calls.log";
-        ASSERT_EQ(run(home->home,
-                      {},
-                      "strace -f -qq -o " + log.string() + " -e trace=" + set + " " ZANFIRO_DB " restore old.mdb")
-                      .exit,
-                  0);
-        std::ifstream in(log);
-        const std::regex call(R"(^\d+ +(\w+)\()");
-        std::smatch match;
-        for (std::string line; std::getline(in, line);)
-            if (std::regex_search(line, match, call)) ++calls[match[1]];
-    }
-    ASSERT_GE(calls["rename"] + calls["renameat"] + calls["renameat2"], 2);
-    int old = 0, replaced = 0;
-    for (const auto& [call, count] : calls) {
-        for (int when = 1; when <= count; ++when) {
+    int old = 0, replaced = 0, killedAtRename = 0;
+    for (const std::string call : kWrites) {
+        // Killed at the first such call, then at the second, until a restore makes no more of them.
+        for (int when = 1;; ++when) {
             SCOPED_TRACE(call + " " + std::to_string(when));
-            auto home = fresh();
+            ProgramHome home(false);
+            fs::create_directories(home.database.parent_path());
+            fs::copy_file(templates.database, home.database);
+            fs::copy_file(templates.home / "old.mdb", home.home / "old.mdb");
             const std::string kill = "strace -f -qq -o /dev/null -e trace=" + call + " -e inject=" + call +
                                      ":signal=SIGKILL:when=" + std::to_string(when) + " " ZANFIRO_DB " restore old.mdb";
-            EXPECT_NE(run(home->home, {}, kill).exit, 0);
-            ASSERT_NO_THROW(store::checkDatabase(home->database));
-            const auto gears = gearsOf(home->database);
+            const Outcome killed = run(home.home, {}, kill);
+            if (killed.exit == 0) break;
+            ASSERT_EQ(killed.exit, 128 + SIGKILL) << killed.out;
+            killedAtRename += call.starts_with("rename");
+            ASSERT_NO_THROW(store::checkDatabase(home.database));
+            const auto gears = gearsOf(home.database);
             EXPECT_THAT(gears, AnyOf(Eq(before), Eq(after)));
             (gears == before ? old : replaced) += 1;
             // The next restore finds its way past whatever the killed one left.
-            EXPECT_THAT(run(home->home, {"restore", "old.mdb"}).said(), StartsWith("0 "));
-            EXPECT_EQ(gearsOf(home->database), after);
+            EXPECT_THAT(run(home.home, {"restore", "old.mdb"}).said(), StartsWith("0 "));
+            EXPECT_EQ(gearsOf(home.database), after);
         }
     }
+    EXPECT_GE(killedAtRename, 2);
     EXPECT_GT(old, 0);
     EXPECT_GT(replaced, 0);
 }

@@ -62,8 +62,6 @@ TEST_P(Import, StoresEveryRecordAsMdbExportPrintsIt) {
               run(db.folder(), {":memory:", ".import --csv old.csv o", rows + "o ORDER BY ID + 0"}, "sqlite3").out);
 }
 
-TEST_P(Import, NextGearFollowsTheLargestId) { EXPECT_EQ(db.insert(12, "48", "P", 1), GetParam().lastId + 1); }
-
 // The demo stock replaced by the awkward gears of gears-edge.mdb.
 class ImportReplacing : public Test {
 protected:
@@ -152,12 +150,6 @@ TEST_F(ImportRefusing, IdThatComesTwiceIntoANewFile) {
     expectRefused("old.mdb new/DB.mdb", "the ID 148 is already in the database");
 }
 
-TEST_F(ImportRefusing, IdThatComesTwiceInPlaceOfTheStock) {
-    holdDemoStock();
-    put("gears-numeric.mdb", kId149, kId148);
-    expectRefused("--replace old.mdb DB.mdb", "the ID 148 is already in the database");
-}
-
 TEST_F(ImportRefusing, DatabaseHoldingGearsWithoutReplace) {
     holdDemoStock();
     put("gears-edge.mdb");
@@ -165,28 +157,14 @@ TEST_F(ImportRefusing, DatabaseHoldingGearsWithoutReplace) {
 }
 
 // Null and empty text, quotes, commas and line breaks, a text where a number belongs.
-class Export : public Test {
-protected:
-    void SetUp() override {
-        db.insertWithId(2, null(), txt("a,b"), txt("say \"hi\""), null());
-        db.insertWithId(1, num(20), txt("0.4"), txt("C"), num(12));
-        db.insertWithId(3, txt("12a"), txt(""), txt("two\r\nlines"), num(-7));
-        csv = run(db.folder(), {"export", "DB.mdb"}).out;
-    }
+TEST(Export, WritesQuotedCsvByIdWithNullAsNothingAndEmptyTextQuoted) {
     TempDatabase db;
-    std::string csv;
-};
-
-TEST_F(Export, WritesQuotedCsvByIdWithNullAsNothingAndEmptyTextQuoted) {
-    EXPECT_EQ(csv,
+    db.insertWithId(2, null(), txt("a,b"), txt("say \"hi\""), null());
+    db.insertWithId(1, num(20), txt("0.4"), txt("C"), num(12));
+    db.insertWithId(3, txt("12a"), txt(""), txt("two\r\nlines"), num(-7));
+    EXPECT_EQ(run(db.folder(), {"export", "DB.mdb"}).out,
               "ID,D,M,T,QTY\r\n1,20,0.4,C,12\r\n2,,\"a,b\",\"say \"\"hi\"\"\",\r\n"
               "3,12a,\"\",\"two\r\nlines\",-7\r\n");
-}
-
-TEST_F(Export, CsvReadsBackAsTheValuesItCameFrom) {
-    std::ofstream(db.folder() / "out.csv", std::ios::binary) << csv;
-    EXPECT_EQ(run(db.folder(), {":memory:", ".import --csv out.csv t", "SELECT * FROM t"}, "sqlite3").out,
-              "1|20|0.4|C|12\n2||a,b|say \"hi\"|\n3|12a||two\r\nlines|-7\n");
 }
 
 // An operator's home with no database yet; the program's place for it is NDB/DB.mdb.
@@ -224,17 +202,6 @@ TEST_F(ZanfiroDb, DemoFillsAnEmptyTableOnceWithBothTypesOfEveryModule) {
 
 TEST_F(ZanfiroDb, InitAtAGivenPathCreatesItsFolders) {
     EXPECT_EQ(zanfiroDb({"init", "a/b.mdb"}).said(), "0 Created an empty gear database at " + folder + "/a/b.mdb\n");
-}
-
-TEST_F(ZanfiroDb, ExportOfAMissingFileFailsCreatingNothing) {
-    EXPECT_THAT(zanfiroDb({"export", "missing.mdb"}).said(),
-                StartsWith("1 zanfiro-db: unable to open database file: " + folder + "/missing.mdb"));
-    EXPECT_FALSE(fs::exists(folder + "/missing.mdb"));
-}
-
-TEST_F(ZanfiroDb, ExportOfAnAccessFileSaysItIsFromTheOldProgram) {
-    EXPECT_THAT(zanfiroDb({"export", data("gears-edge.mdb")}).said(),
-                StartsWith("1 zanfiro-db: this is an Access database from the old Windows program"));
 }
 
 TEST_F(ZanfiroDb, WrongCommandLineShowsTheUsageExitingWith2) {
