@@ -151,8 +151,8 @@ void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bo
         if (summary.replaced > 0 && !replace)
             throw Failure(failure::kTargetNotEmpty,
                           concat({"the database already holds ",
-                                  std::to_string(summary.replaced),
-                                  " gears and was left unchanged; add --replace to put the imported gears in their "
+                                  counted(summary.replaced, "gear", "gears"),
+                                  " and was left unchanged; add --replace to put the imported gears in their "
                                   "place: ",
                                   target.string()}));
         if (replace) db->execute("DELETE FROM Gears");
@@ -235,11 +235,12 @@ ImportSummary importAccessGears(const fs::path& source, const fs::path& target, 
 }
 
 void printImportSummary(const ImportSummary& s, std::ostream& out) {
-    out << "Read " << s.read << " records from the table Gears of " << s.source.string() << " (Access, "
-        << s.sourceFormat << ").\n";
+    out << "Read " << counted(s.read, "record", "records") << " from the table Gears of " << s.source.string()
+        << " (Access, " << s.sourceFormat << ").\n";
     if (s.accessBackup) out << "The Access file is kept as " << s.accessBackup->string() << ".\n";
-    out << "Wrote " << s.written << " gears to " << (s.createdTarget ? "the new database " : "") << s.target.string();
-    if (s.replaced > 0) out << ", in place of the " << s.replaced << " gears it held";
+    out << "Wrote " << counted(s.written, "gear", "gears") << " to " << (s.createdTarget ? "the new database " : "")
+        << s.target.string();
+    if (s.replaced > 0) out << ", in place of the " << counted(s.replaced, "gear", "gears") << " it held";
     out << ".\n";
     if (s.lowestId)
         out << "IDs " << *s.lowestId << " to " << *s.highestId << ", kept as they were; the next new gear gets ID "

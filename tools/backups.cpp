@@ -18,8 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string gearsIn(const fs::path& database) {
-    const auto count = store::countGears(*store::openDatabase(database));
-    return count == 1 ? "1 gear" : std::to_string(count) + " gears";
+    return counted(store::countGears(*store::openDatabase(database)), "gear", "gears");
 }
 
 std::string sizeOf(const fs::path& file) {

@@ -51,8 +51,8 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
     if (const std::int64_t there = store::countGears(*server); there > 0)
         throw Failure(failure::kTargetNotEmpty,
                       concat({"the server's table Gears already holds ",
-                              std::to_string(there),
-                              " gears; nothing was moved (move a stock only into an empty table)"}));
+                              counted(there, "gear", "gears"),
+                              "; nothing was moved (move a stock only into an empty table)"}));
     for (const store::GearRecord& gear : gears) store::insertGear(*server, gear);
     // Gears deleted from the file never lend their IDs to new ones.
     server->continueIdsAfter(lastId);
@@ -71,8 +71,8 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         throw;
     }
     store::replaceWithServerLink(file, conninfo);
-    out << "Moved " << gears.size() << " gears to the server " << conninfo << "; the next new gear gets ID " << nextId
-        << ".\n"
+    out << "Moved " << counted(static_cast<long long>(gears.size()), "gear", "gears") << " to the server " << conninfo
+        << "; the next new gear gets ID " << nextId << ".\n"
         << file.string() << " is now a link to the server; the file is kept as " << kept.string() << ".\n";
 }
 

@@ -18,6 +18,7 @@
 #include "access_import.h"
 #include "backups.h"
 #include "base/failure.h"
+#include "base/text.h"
 #include "csv_export.h"
 #include "demo_stock.h"
 #include "history.h"
@@ -187,9 +188,9 @@ int report(const Arguments& args) {
     std::size_t gears = 0;
     for (const auto& section : sections) gears += section.gears.size();
     const std::size_t pages = tools::writeReportPdf(sections, tools::reportTitle(filter), today("%d/%m/%Y"), file);
-    std::cout << "Wrote the stock sheet (" << gears << (gears == 1 ? " gear, " : " gears, ") << sections.size()
-              << (sections.size() == 1 ? " section, " : " sections, ") << pages << (pages == 1 ? " page" : " pages")
-              << ") to " << file.string() << "\n";
+    std::cout << "Wrote the stock sheet (" << counted(static_cast<long long>(gears), "gear", "gears") << ", "
+              << counted(static_cast<long long>(sections.size()), "section", "sections") << ", "
+              << counted(static_cast<long long>(pages), "page", "pages") << ") to " << file.string() << "\n";
     return 0;
 }
 

@@ -15,6 +15,10 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
     return out;
 }
 
+std::string counted(long long count, std::string_view one, std::string_view many) {
+    return concat({std::to_string(count), " ", count == 1 ? one : many});
+}
+
 std::string lower(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = lowerAscii(c);

@@ -14,6 +14,9 @@ std::string concat(std::initializer_list<std::string_view> pieces);
 std::string lower(std::string_view text);
 constexpr char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// "1 gear", "0 gears", "30 gears": a count with its noun.
+std::string counted(long long count, std::string_view one, std::string_view many);
+
 // The text without the given characters at either end.
 std::string_view trimmed(std::string_view text, std::string_view blanks = " ");
 

@@ -137,7 +137,7 @@ TEST_F(MoveToServer, RefusesATableWithGearsChangingNeitherSide) {
     const std::string before = everything(folder);
     const Outcome refused = zanfiroDb({"move-to-server", conninfo});
     EXPECT_EQ(refused.exit, 1);
-    EXPECT_THAT(refused.out, HasSubstr("already holds 1 gears; nothing was moved"));
+    EXPECT_THAT(refused.out, HasSubstr("already holds 1 gear; nothing was moved"));
     EXPECT_EQ(everything(folder), before);
     EXPECT_EQ(serverGears(), std::vector{gear});
 }
