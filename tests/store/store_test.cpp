@@ -101,12 +101,6 @@ protected:
 };
 INSTANTIATE_TEST_SUITE_P(, Statements, kBothEngines, ::testing::PrintToStringParamName());
 
-TEST_P(Statements, InsertStoresQuotedTextsAndNumbersUnderTheNextId) {
-    EXPECT_EQ(run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')").number(), 0);
-    const GearRecord g14{.ID = num(14), .D = num(20), .M = txt("O'Neil"), .T = txt("C"), .QTY = num(5)};
-    EXPECT_EQ(db.gears(), (std::vector{g12, g13, g14}));
-}
-
 TEST_P(Statements, TheIdOfADeletedLastGearIsNeverGivenAgain) {
     run("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', 'O''Neil', 'C', '5')");
     run("DELETE * FROM Gears WHERE id = 14");
