@@ -18,24 +18,17 @@ state=${2:?usage: pg_server.sh start|stop STATE}
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 [ -x "$bin/pg_ctl" ] || { echo "pg_server.sh: no PostgreSQL server installed (Debian package postgresql)" >&2; exit 1; }
 
+owner=$(id -un)
+if [ "$(id -u)" -eq 0 ]; then owner=postgres && id "$owner" >/dev/null 2>&1 || owner=nobody; fi
 as_owner() {
-  if [ "$(id -u)" -eq 0 ]; then
-    local user=postgres && id "$user" >/dev/null 2>&1 || user=nobody
-    setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups -- "$@"
-  else
-    "$@"
-  fi
+  if [ "$(id -u)" -eq 0 ]; then setpriv --reuid="$owner" --regid="$(id -g "$owner")" --clear-groups -- "$@"; else "$@"; fi
 }
 
 case $action in
 start)
   if [ -s "$state" ] && [ -d "$(cat "$state")" ]; then bash "$0" stop "$state"; fi
   dir=$(mktemp -d /tmp/zanfiro-pg-XXXXXX)
-  if [ "$(id -u)" -eq 0 ]; then
-    user=postgres && id "$user" >/dev/null 2>&1 || user=nobody
-    chown "$user" "$dir"
-  fi
-  chmod 755 "$dir"
+  chown "$owner" "$dir" && chmod 755 "$dir"
   cd "$dir"  # the server's user may not enter the caller's folder
   as_owner "$bin/initdb" -D "$dir/data" -U zanfiro --auth=trust -E UTF8 --locale=C >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }

@@ -43,7 +43,7 @@ Engine testEngine() {
     return engine && std::string_view(engine) == "server" ? Engine::Server : Engine::File;
 }
 
-TempDatabase::TempDatabase(Content content, Engine engine) : engine_(engine) {
+TempDatabase::TempDatabase(Content content, Engine engine) {
     std::string pattern = (std::filesystem::temp_directory_path() / "zanfiro-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     folder_ = pattern;
@@ -53,7 +53,10 @@ TempDatabase::TempDatabase(Content content, Engine engine) : engine_(engine) {
         serverDatabase_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
         onServer("CREATE DATABASE " + serverDatabase_);
         server_ = serverDatabase(serverDatabase_);
-        if (content == Content::EmptyTable) store::createServerGearsTable(server_), writeLink();
+        if (content == Content::EmptyTable) {
+            store::createServerGearsTable(server_);
+            store::writeServerLink(path_, server_);  // at the file's place, where the program looks
+        }
     } else if (content == Content::EmptyTable) {
         store::createDatabase(path_);
     }
@@ -69,8 +72,6 @@ TempDatabase::~TempDatabase() {
         // The server going away first must not end the test run.
     }
 }
-
-void TempDatabase::writeLink() const { store::writeServerLink(path_, server_); }
 
 std::string TempDatabase::connectionString() const { return store::connectionStringFor(path_); }
 

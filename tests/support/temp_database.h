@@ -39,11 +39,8 @@ public:
 
     const std::filesystem::path& folder() const { return folder_; }
     const std::filesystem::path& path() const { return path_; }
-    Engine engine() const { return engine_; }
     // The libpq connection string of the server database; empty for a file.
     const std::string& server() const { return server_; }
-    // Writes the link to the server database at the file's place (done already unless NoFile).
-    void writeLink() const;
     std::string connectionString() const;  // read by the program's own code
 
     // A session of its own on the file, as another program holding it would have.
@@ -51,9 +48,6 @@ public:
 
     // Stores the gear; a Null ID lets the database give the next one. Returns the gear's ID.
     std::int64_t insert(const store::GearRecord& gear);
-    std::int64_t insert(store::Value D, store::Value M, store::Value T, store::Value QTY) {
-        return insert({.D = D, .M = M, .T = T, .QTY = QTY});
-    }
     std::int64_t insert(std::int64_t D, std::string M, std::string T, std::int64_t QTY) {
         return insert({.D = num(D), .M = txt(std::move(M)), .T = txt(std::move(T)), .QTY = num(QTY)});
     }
@@ -67,7 +61,6 @@ public:
 private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
-    Engine engine_;
     std::string server_;
     std::string serverDatabase_;
 };

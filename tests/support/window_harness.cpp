@@ -71,16 +71,13 @@ std::string WindowHarness::text(std::string_view field) const {
 std::vector<std::string> WindowHarness::comboRows(std::string_view name) const { return rowsOf(combo(name)->model()); }
 std::vector<std::string> WindowHarness::listRows() const { return rowsOf(widget<QAbstractItemView>("List1")->model()); }
 
-std::string WindowHarness::selectedType() const {
+Options WindowHarness::options() const {
+    Options checked;
     for (const char* name : {"Option1", "Option2"})
-        if (option(name)->isChecked()) return name;
-    return "";
-}
-
-std::string WindowHarness::selectedModule() const {
+        if (option(name)->isChecked()) checked.type = name;
     for (const char* name : {"Option3", "Option4", "Option5", "Option6"})
-        if (option(name)->isChecked()) return name;
-    return "";
+        if (option(name)->isChecked()) checked.module = name;
+    return checked;
 }
 
 std::string WindowHarness::focusedControl() const {

@@ -80,11 +80,9 @@ public:
     std::string status() const { return widget<QLabel>("Label1")->text().toStdString(); }
     std::vector<std::string> comboRows(std::string_view name = "Combo1") const;
     std::vector<std::string> listRows() const;
-    std::string selectedType() const;    // "Option1", "Option2" or ""
-    std::string selectedModule() const;  // "Option3" to "Option6" or ""
     std::string focusedControl() const;
     Editor editor() const;
-    Options options() const { return {selectedType(), selectedModule()}; }
+    Options options() const;  // each group's checked option, or "" when none is
     Shown shown() const;
 
     // What the operator does.
