@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "editing/id_text.h"
+#include "editing/record_selection.h"
 #include "window_test.h"
 
 namespace zanfiro::testing {
@@ -75,6 +76,16 @@ TEST_F(Pick, ClickingARowOfList1ChangesNothing) {
     const Shown before = ui.shown();
     for (int row : {1, 0}) ui.clickListRow(row);
     EXPECT_EQ(ui.shown(), before);
+}
+
+// The pick's own guard: an empty Combo1 reads nothing and says so.
+TEST_F(Pick, WithCombo1EmptyAsksForAValidRow) {
+    ui.pick(1);
+    ui.type("Text4", "7");
+    ui.form().Combo1.setText("");
+    pickGear(ui.form());
+    const Editor picked{.D = "40", .M = "0.4", .T = "C", .QTY = "127"};
+    EXPECT_EQ(ui.shown(), (Shown{.status = "Selezionare un Dato valido", .editor = picked, .ids = byModule}));
 }
 
 // A gear in the file, then the editor typed under a message, then the gear picked: the pick empties the message.
