@@ -31,13 +31,6 @@ std::vector<std::string> historyLines(const fs::path& home, std::vector<std::str
     return lines;
 }
 
-void pick(WindowHarness& ui, std::int64_t id) {
-    const auto rows = ui.comboRows();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].starts_with(std::to_string(id) + " ")) return ui.choose("Combo1", static_cast<int>(i));
-    FAIL() << "no row for ID " << id;
-}
-
 void retype(WindowHarness& ui, const char* field, const char* text) {
     if (auto* edit = qobject_cast<QLineEdit*>(ui.window().control(field))) edit->clear();
     ui.form().Text1.setFocus();
@@ -51,12 +44,12 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
         std::vector<std::string> shown;  // the new lines of the history, newest first
     } cases[] = {
         {.what = "SAVE of a picked gear's new quantity",
-         .act = [](WindowHarness& ui) { pick(ui, 1), retype(ui, "Text4", "7"), ui.press("Command2"); },
+         .act = [](WindowHarness& ui) { ui.pick(1), retype(ui, "Text4", "7"), ui.press("Command2"); },
          .shown = {"changed 1 40 0.4 C 12 → 7"}},
         {.what = "SAVE of a picked gear with teeth, module and type retyped",
          .act =
              [](WindowHarness& ui) {
-                 pick(ui, 2);
+                 ui.pick(2);
                  retype(ui, "Text1", "20");
                  ui.form().Combo3.setText("64");
                  ui.form().Combo2.setText("C");
@@ -64,7 +57,7 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
              },
          .shown = {"changed 2 18 → 20 48 → 64 P → C 3"}},
         {.what = "DELETE of a picked gear",
-         .act = [](WindowHarness& ui) { pick(ui, 2), ui.press("Command3"); },
+         .act = [](WindowHarness& ui) { ui.pick(2), ui.press("Command3"); },
          .shown = {"deleted 2 18 48 P 3"}},
         {.what = "SAVE from the emptied editor",
          .act =
@@ -77,8 +70,7 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
                  ui.press("Command2");
              },
          .shown = {"inserted 3 30 48 P 5"}},
-        {.what = "SAVE of a picked gear as it was",
-         .act = [](WindowHarness& ui) { pick(ui, 1), ui.press("Command2"); }},
+        {.what = "SAVE of a picked gear as it was", .act = [](WindowHarness& ui) { ui.pick(1), ui.press("Command2"); }},
     };
     for (const auto& [what, act, shown] : cases) {
         SCOPED_TRACE(what);
@@ -166,7 +158,7 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
     EXPECT_EQ(gearsOf(home.database), gears);
     WindowHarness ui(store::connectionStringFor(home.database));
     ASSERT_TRUE(ui.start());
-    pick(ui, 1);
+    ui.pick(1);
     retype(ui, "Text4", "11");
     ui.press("Command2");
     EXPECT_THAT(historyLines(home.home), ElementsAre("ID D M T QTY", "changed 1 40 0.4 C 12 → 11"));
