@@ -4,6 +4,7 @@
 #include <QTest>
 #include <gmock/gmock.h>
 
+#include <map>
 #include <set>
 
 #include "app/character_code.h"
@@ -16,49 +17,23 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A control as the new window shows it: its Qt class, container, text and place (15 twips to a pixel).
-struct Control {
-    const char *name, *kind, *in, *text;
-    QRect at;  // in twips
-};
-const Control kControls[] = {
-    {.name = "Combo1", .kind = "QComboBox", .in = "Form1", .text = "", .at = {7800, 3840, 5055, 315}},
-    {.name = "List1", .kind = "QListView", .in = "Form1", .text = "", .at = {240, 240, 7215, 6885}},
-    {.name = "Text1", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 1320, 2175, 375}},
-    {.name = "Text4", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 2760, 2175, 375}},
-    {.name = "Command1", .kind = "QPushButton", .in = "Form1", .text = "LOAD ALL", .at = {11640, 3000, 1095, 375}},
-    {.name = "Command2", .kind = "QPushButton", .in = "Form1", .text = "SAVE", .at = {11640, 1200, 1095, 375}},
-    {.name = "Command3", .kind = "QPushButton", .in = "Form1", .text = "DELETE", .at = {11640, 1800, 1095, 375}},
-    {.name = "Command4", .kind = "QPushButton", .in = "Form1", .text = "CLEAR", .at = {11640, 2400, 1095, 375}},
-    {.name = "Command5", .kind = "QPushButton", .in = "Form1", .text = "ESC", .at = {12120, 7320, 975, 375}},
-    {.name = "Command6", .kind = "QPushButton", .in = "Form1", .text = "FIND", .at = {7800, 6600, 1215, 375}},
-    {.name = "Option3", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.4", .at = {11280, 4920, 1575, 255}},
-    {.name = "Option4", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.6", .at = {11280, 5400, 1695, 375}},
-    {.name = "Option5", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 48", .at = {11280, 6000, 1695, 375}},
-    {.name = "Option6", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 64", .at = {11280, 6600, 1575, 375}},
-    {.name = "Label2", .kind = "QLabel", .in = "Form1", .text = "Denti", .at = {10200, 1440, 975, 255}},
-    {.name = "Label3", .kind = "QLabel", .in = "Form1", .text = "Modulo", .at = {10200, 1920, 975, 255}},
-    {.name = "Label4", .kind = "QLabel", .in = "Form1", .text = "Tipo", .at = {10200, 2400, 855, 255}},
-    {.name = "Label5", .kind = "QLabel", .in = "Form1", .text = "QTY", .at = {10200, 2880, 735, 255}},
-    {.name = "Frame1", .kind = "QGroupBox", .in = "Form1", .text = "Tipo", .at = {7800, 4800, 1815, 1575}},
-    {.name = "Option1", .kind = "QRadioButton", .in = "Frame1", .text = "Corona", .at = {240, 360, 1335, 375}},
-    {.name = "Option2", .kind = "QRadioButton", .in = "Frame1", .text = "Pignone", .at = {240, 1080, 1095, 255}},
-    {.name = "Combo2", .kind = "QComboBox", .in = "Form1", .text = "C", .at = {7800, 2280, 2175, 315}},
-    {.name = "Combo3", .kind = "QComboBox", .in = "Form1", .text = "0.4", .at = {7800, 1800, 2175, 315}},
-    {.name = "Label6", .kind = "QLabel", .in = "Form1", .text = "Seleziona Elemento", .at = {7800, 3480, 2775, 255}},
-    {.name = "Label7", .kind = "QLabel", .in = "Form1", .text = "Orbeto Zanfiro V1.0", .at = {7680, 7440, 3495, 255}},
-    {.name = "Frame2", .kind = "QGroupBox", .in = "Form1", .text = "Info", .at = {8040, 360, 4215, 615}},
-    {.name = "Label1", .kind = "QLabel", .in = "Frame2", .text = "", .at = {240, 240, 3735, 255}},
-    {.name = "Command7", .kind = "QPushButton", .in = "Form1", .text = "Command7", .at = {9840, 4920, 735, 255}},
-    {.name = "Label8", .kind = "QLabel", .in = "Form1", .text = "Ricerca", .at = {7800, 4440, 1815, 255}},
+// The Qt class each kind of control of the table is made of.
+const std::map<ControlKind, const char*> kQtClass = {
+    {ControlKind::CommandButton, "QPushButton"},
+    {ControlKind::Label, "QLabel"},
+    {ControlKind::Frame, "QGroupBox"},
+    {ControlKind::OptionButton, "QRadioButton"},
+    {ControlKind::TextBox, "QLineEdit"},
+    {ControlKind::ComboBox, "QComboBox"},
+    {ControlKind::ListBox, "QListView"},
 };
 
 // The window made on an empty table, before its Load.
 class NewWindow : public WindowTest {
 protected:
-    QWidget* widget(const Control& c) { return ui.window().findChild<QWidget*>(c.name); }
+    QWidget* widget(const ControlDefinition& c) { return ui.window().findChild<QWidget*>(QString::fromUtf8(c.name)); }
     // A frame's title, a combo's text, any other control's text.
-    std::string textOf(const Control& c) {
+    std::string textOf(const ControlDefinition& c) {
         QWidget* w = widget(c);
         const char* text = w->inherits("QGroupBox") ? "title" : "text";
         return w->property(w->inherits("QComboBox") ? "currentText" : text).toString().toStdString();
@@ -74,23 +49,24 @@ TEST_F(NewWindow, ShowsThe85x68GearIcon) {
     EXPECT_TRUE(ui.window().windowIcon().availableSizes().contains(QSize(85, 68)));
 }
 
-TEST_F(NewWindow, EveryControlIsOfItsKindInItsContainer) {
-    for (const Control& c : kControls) {
+TEST_F(NewWindow, EveryControlOfTheTableIsOfItsKindInItsContainer) {
+    for (const ControlDefinition& c : controlTable()) {
         ASSERT_TRUE(widget(c)) << c.name;
-        EXPECT_TRUE(widget(c)->inherits(c.kind)) << c.name;
-        EXPECT_EQ(widget(c)->parentWidget()->objectName().toStdString(), c.in) << c.name;
+        EXPECT_TRUE(widget(c)->inherits(kQtClass.at(c.kind))) << c.name;
+        EXPECT_EQ(widget(c)->parentWidget()->objectName().toStdString(), c.container) << c.name;
     }
 }
 
-TEST_F(NewWindow, EveryControlSitsAtItsPlaceInPixels) {
-    for (const Control& c : kControls) {
-        const QRect& t = c.at;
-        EXPECT_EQ(widget(c)->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15)) << c.name;
+TEST_F(NewWindow, EveryControlSitsAtItsTablePlaceInPixels) {
+    for (const ControlDefinition& c : controlTable()) {
+        const QRect twips(c.left, c.top, c.width, c.height);
+        EXPECT_EQ(widget(c)->geometry(), QRect(twips.topLeft() / kTwipsPerPixel, twips.size() / kTwipsPerPixel))
+            << c.name;
     }
 }
 
-TEST_F(NewWindow, EveryControlShowsItsText) {
-    for (const Control& c : kControls) EXPECT_EQ(textOf(c), c.text) << c.name;
+TEST_F(NewWindow, EveryControlShowsItsTableCaption) {
+    for (const ControlDefinition& c : controlTable()) EXPECT_EQ(textOf(c), c.caption) << c.name;
 }
 
 TEST_F(NewWindow, OnlyTheTypeAndModuleCombosOfferEntries) {
@@ -100,8 +76,8 @@ TEST_F(NewWindow, OnlyTheTypeAndModuleCombosOfferEntries) {
 }
 
 TEST_F(NewWindow, OnlyCommand7IsHiddenAndDisabled) {
-    for (const Control& c : kControls) {
-        const bool shown = c.name != std::string_view("Command7");
+    for (const ControlDefinition& c : controlTable()) {
+        const bool shown = c.name != "Command7";
         EXPECT_EQ(widget(c)->isVisibleTo(&ui.window()), shown) << c.name;
         EXPECT_EQ(widget(c)->isEnabled(), shown) << c.name;
     }
