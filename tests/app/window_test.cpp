@@ -1,14 +1,12 @@
-// The window as built and started, Tab order, option groups, combos, typed keys, failures, the close box.
+// The window as built from the control table, Tab order, option groups, combos, typed keys, failures, the close box.
 #include "window_test.h"
 
 #include <QTest>
 #include <gmock/gmock.h>
 
 #include <map>
-#include <set>
 
 #include "app/character_code.h"
-#include "app/event_table.h"
 #include "form/control_table.h"
 
 namespace zanfiro::testing {
@@ -39,15 +37,6 @@ protected:
         return w->property(w->inherits("QComboBox") ? "currentText" : text).toString().toStdString();
     }
 };
-
-TEST_F(NewWindow, IsTitledZanfiroV11At885x519) {
-    EXPECT_EQ(ui.window().windowTitle(), "Zanfiro v1.1");
-    EXPECT_EQ(ui.window().size(), QSize(885, 519));
-}
-
-TEST_F(NewWindow, ShowsThe85x68GearIcon) {
-    EXPECT_TRUE(ui.window().windowIcon().availableSizes().contains(QSize(85, 68)));
-}
 
 TEST_F(NewWindow, EveryControlOfTheTableIsOfItsKindInItsContainer) {
     for (const ControlDefinition& c : controlTable()) {
@@ -209,11 +198,6 @@ TEST(CharacterCode, AboveU7FFFIsNegativeAsASigned16BitCode) {
     EXPECT_EQ(characterCode(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xFF21))), std::int16_t(0xFF21 - 0x10000));
 }
 
-TEST_F(StartedWindow, KeyWhoseCodeTheHandlerMakes0NeverReachesTheField) {
-    ui.type("Text1", "2a5");
-    EXPECT_EQ(ui.text("Text1"), "25");
-}
-
 // Tab passes the key filter: the Tab-order test leaves every field by Tab.
 TEST_F(StartedWindow, EnterAndEscapeRunNoHandlerInAnyField) {
     ui.type("Text1", "25");
@@ -269,13 +253,6 @@ TEST(FailureGuard, DatabaseGoneBeforeAButtonFailsTheButtonOnce) {
     ui.press("Command1");  // LOAD ALL
     expectOneFailureNaming(ui, db.path());
     EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
-}
-
-TEST(EventTable, EveryControlWithAHandlerIsInTheControlTable) {
-    std::set<std::string_view> controls;
-    for (const ControlDefinition& c : controlTable()) controls.insert(c.name);
-    for (const ClickHandler& click : clickHandlers()) EXPECT_TRUE(controls.contains(click.control)) << click.control;
-    for (const KeyPressHandler& key : keyPressHandlers()) EXPECT_TRUE(controls.contains(key.control)) << key.control;
 }
 
 }  // namespace
