@@ -161,16 +161,13 @@ def main(argv):
         sys.exit(__doc__)
     pid, command, args = int(argv[1]), argv[2], argv[3:]
     try:
-        if command == "show":
+        if command in ("show", "names"):
+            read = text_of if command == "show" else lambda accessible: accessible.get_name() or ""
+
             def show(app):
                 found = controls(main_window(app))
-                return [f"{name}={escaped(text_of(found[name]))}" for name in args]
+                return [f"{name}={escaped(read(found[name]))}" for name in args]
             print("\n".join(with_window(pid, 5, show)))
-        elif command == "names":
-            def names(app):
-                found = controls(main_window(app))
-                return [f"{name}={escaped(found[name].get_name() or '')}" for name in args]
-            print("\n".join(with_window(pid, 5, names)))
         elif command == "rows":
             def rows(app):
                 return rows_of(controls(main_window(app))[args[0]])

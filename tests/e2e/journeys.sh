@@ -3,11 +3,6 @@
 # driven by real X input, the database file checked after each step.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# IDs 1 to 7. The full list (by module as text) ends with gear 7, the only 64;
-# by teeth, the crowns of 0.4 are 2, 1 and the pinions of 48 are 5, 4, 6.
-readonly STOCK="INSERT INTO Gears (D, M, T, QTY) VALUES (40,'0.4','C',12), (25,'0.4','C',8), (15,'0.6','C',3),
-                (30,'48','P',7), (20,'48','P',5), (40,'48','P',2), (60,'64','C',1)"
-
 # "framed": under a window manager, which draws the close box.
 open_window() {
   start_display
@@ -29,11 +24,8 @@ delete_first() { choose Combo1 Home; click DELETE; expect "DELETE FROM Gears WHE
 
 # A failure's message box closed with Return: the program ends non-zero, naming the file on stderr.
 error_ends_zanfiro() {
-  local dialog && poll 10 eval 'dialog=$(others no); [ -n "$dialog" ]' || fail "no message box appeared"
-  [[ $(xprop -id "$dialog" _NET_WM_WINDOW_TYPE) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] || fail "$dialog is no dialog"
-  snap error "$dialog"
-  timeout 5 xdotool windowfocus --sync "$dialog" key Return
-  wait_exit -ne 0
+  wait_dialog
+  close_dialog
   grep -q "^zanfiro: error [0-9]*: .*$DB" "$ART/zanfiro.err" || fail "stderr does not name $DB"
 }
 
