@@ -53,7 +53,7 @@ window_opens_885x519_with_icon_and_esc_ends_with_status_0() {
   [ ! -s "$ART/zanfiro.err" ] || fail "zanfiro wrote to stderr: $(cat "$ART/zanfiro.err")"
 }
 
-missing_database_shows_error_exits_non_zero_and_creates_nothing() {
+missing_database_ends_with_error_and_creates_nothing() {
   start_display
   fresh_home
   start_zanfiro
@@ -72,7 +72,8 @@ close_box_ends_with_status_0() {
   check_db
 }
 
-typical_road_letters_ignored_find_pinions_delete_rest_listed_clear_blocks_delete_empty_editor_inserts() {
+# Letters typed among digits are dropped; after a CLEAR, DELETE deletes nothing.
+saves_finds_deletes_and_inserts_land_in_the_file() {
   open_window
   step "pick the last row of the full list (gear 7), new quantity, SAVE"
   choose Combo1 End
