@@ -1,4 +1,4 @@
-// The window as built from the control table, Tab order, option groups, combos, typed keys, failures, the close box.
+// The window as built from the control table and started, Tab order, option groups, combos, typed keys.
 #include "window_test.h"
 
 #include <QTest>
@@ -215,44 +215,6 @@ TEST_F(StartedWindow, EnterAndEscapeRunNoHandlerInAnyField) {
     }
     EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
     EXPECT_THAT(ui.failures(), IsEmpty());
-}
-
-TEST_F(StartedWindow, CloseBoxRunsNoHandlerAndLeavesTheFileAlone) {
-    ui.type("Text1", "25");
-    const auto written = std::filesystem::last_write_time(db.path());
-    EXPECT_TRUE(ui.window().close());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ui.status(), "Lista Completa");
-    EXPECT_EQ(ui.text("Text1"), "25");
-    EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
-    EXPECT_THAT(ui.failures(), IsEmpty());
-}
-
-// Failed once, naming the missing file.
-void expectOneFailureNaming(const WindowHarness& ui, const std::filesystem::path& missing) {
-    ASSERT_EQ(ui.failures().size(), 1u);
-    EXPECT_NE(ui.failures()[0].number(), 0);
-    EXPECT_THAT(ui.failures()[0].description(), ::testing::HasSubstr(missing.string()));
-}
-
-TEST(FailureGuard, MissingDatabaseFailsTheStartUpOnceWithNoTitle) {
-    TempDatabase db(TempDatabase::Content::NoFile);
-    const std::filesystem::path missing = db.folder() / "NDB" / "DB.mdb";
-    WindowHarness ui("driver={Microsoft Access Driver (*.mdb)};dbq=" + missing.string());
-    EXPECT_FALSE(ui.start());
-    EXPECT_EQ(ui.status(), "");
-    expectOneFailureNaming(ui, missing);
-    EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
-}
-
-TEST(FailureGuard, DatabaseGoneBeforeAButtonFailsTheButtonOnce) {
-    TempDatabase db;
-    WindowHarness ui(db);
-    ASSERT_TRUE(ui.start());
-    std::filesystem::remove(db.path());
-    ui.press("Command1");  // LOAD ALL
-    expectOneFailureNaming(ui, db.path());
-    EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
 }
 
 }  // namespace

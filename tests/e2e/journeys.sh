@@ -56,8 +56,11 @@ missing_database_ends_with_error_and_creates_nothing() {
   [ -z "$(find "$HOME" -mindepth 1)" ] || fail "zanfiro created $(find "$HOME" -mindepth 1)"
 }
 
-close_box_ends_with_status_0() {
+# A gear picked and its quantity retyped, unsaved: closing saves nothing.
+close_box_ends_with_status_0_saving_nothing() {
   open_window framed
+  choose Combo1 End
+  retype Text4 99
   poll 5 eval '[[ $(xprop -id "$MAIN" _NET_FRAME_EXTENTS) =~ =\ [0-9]+,\ [0-9]+,\ ([0-9]+) ]]' || fail "no frame"
   local top=${BASH_REMATCH[1]}  # the title bar's height, with the close box at its right end
   geometry
