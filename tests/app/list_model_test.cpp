@@ -159,7 +159,6 @@ std::vector<std::string> accessibleRows(QAbstractItemView* view) {
 TEST_F(ManyGears, AScreenReaderReadsEveryRowOfBothListsWithItsTabs) {
     const std::vector<std::string> comboRows = ui.comboRows(), listRows = ui.listRows();
     ASSERT_EQ(comboRows.size(), std::size_t{kGears});
-    EXPECT_EQ(comboRows.at(6), "7   -      Denti  107\t         Modulo    48\t      Tipo    C\t    QTY   7");
     EXPECT_THAT(accessibleRows(dropDown()), ElementsAreArray(comboRows));
     EXPECT_THAT(accessibleRows(list()), ElementsAreArray(listRows));
 }

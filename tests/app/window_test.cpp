@@ -58,12 +58,6 @@ TEST_F(NewWindow, EveryControlShowsItsTableCaption) {
     for (const ControlDefinition& c : controlTable()) EXPECT_EQ(textOf(c), c.caption) << c.name;
 }
 
-TEST_F(NewWindow, OnlyTheTypeAndModuleCombosOfferEntries) {
-    EXPECT_THAT(ui.comboRows("Combo1"), IsEmpty());
-    EXPECT_THAT(ui.comboRows("Combo2"), ElementsAre("C", "P"));
-    EXPECT_THAT(ui.comboRows("Combo3"), ElementsAre("0.4", "0.6", "48", "64"));
-}
-
 TEST_F(NewWindow, OnlyCommand7IsHiddenAndDisabled) {
     for (const ControlDefinition& c : controlTable()) {
         const bool shown = c.name != "Command7";
@@ -168,21 +162,6 @@ TEST_F(StartedWindow, ComboTextWrittenByTheProgramRaisesNoClick) {
     EXPECT_EQ(ui.options(), kStartUpOptions);
     EXPECT_EQ(ui.text("Text1"), "");
     EXPECT_EQ(ui.status(), "Lista Completa");
-}
-
-TEST_F(StartedWindow, RowsAddedToCombo1KeepItsTextAndTheirOrder) {
-    ui.form().Combo1.clear();
-    ui.form().Combo1.setText("kept");
-    for (const char* row : {"b", "a", "10", "9"}) ui.form().Combo1.addItem(row);
-    EXPECT_EQ(ui.text("Combo1"), "kept");
-    EXPECT_THAT(ui.comboRows(), ElementsAre("b", "a", "10", "9"));
-}
-
-TEST_F(StartedWindow, ClearingCombo1EmptiesItsText) {
-    ui.form().Combo1.setText("kept");
-    ui.form().Combo1.clear();
-    EXPECT_EQ(ui.text("Combo1"), "");
-    EXPECT_THAT(ui.comboRows(), IsEmpty());
 }
 
 // Texts the offscreen keyboard never sends: X11's control characters, and above U+7FFF a negative code.
