@@ -1,13 +1,12 @@
-// The window as built and started, Tab order, option groups, combos, typed keys, failures, the close box.
+// The window as built from the control table and started, Tab order, option groups, combos, typed keys.
 #include "window_test.h"
 
 #include <QTest>
 #include <gmock/gmock.h>
 
-#include <set>
+#include <map>
 
 #include "app/character_code.h"
-#include "app/event_table.h"
 #include "form/control_table.h"
 
 namespace zanfiro::testing {
@@ -16,92 +15,52 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A control as the new window shows it: its Qt class, container, text and place (15 twips to a pixel).
-struct Control {
-    const char *name, *kind, *in, *text;
-    QRect at;  // in twips
-};
-const Control kControls[] = {
-    {.name = "Combo1", .kind = "QComboBox", .in = "Form1", .text = "", .at = {7800, 3840, 5055, 315}},
-    {.name = "List1", .kind = "QListView", .in = "Form1", .text = "", .at = {240, 240, 7215, 6885}},
-    {.name = "Text1", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 1320, 2175, 375}},
-    {.name = "Text4", .kind = "QLineEdit", .in = "Form1", .text = "", .at = {7800, 2760, 2175, 375}},
-    {.name = "Command1", .kind = "QPushButton", .in = "Form1", .text = "LOAD ALL", .at = {11640, 3000, 1095, 375}},
-    {.name = "Command2", .kind = "QPushButton", .in = "Form1", .text = "SAVE", .at = {11640, 1200, 1095, 375}},
-    {.name = "Command3", .kind = "QPushButton", .in = "Form1", .text = "DELETE", .at = {11640, 1800, 1095, 375}},
-    {.name = "Command4", .kind = "QPushButton", .in = "Form1", .text = "CLEAR", .at = {11640, 2400, 1095, 375}},
-    {.name = "Command5", .kind = "QPushButton", .in = "Form1", .text = "ESC", .at = {12120, 7320, 975, 375}},
-    {.name = "Command6", .kind = "QPushButton", .in = "Form1", .text = "FIND", .at = {7800, 6600, 1215, 375}},
-    {.name = "Option3", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.4", .at = {11280, 4920, 1575, 255}},
-    {.name = "Option4", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 0.6", .at = {11280, 5400, 1695, 375}},
-    {.name = "Option5", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 48", .at = {11280, 6000, 1695, 375}},
-    {.name = "Option6", .kind = "QRadioButton", .in = "Form1", .text = "Modulo 64", .at = {11280, 6600, 1575, 375}},
-    {.name = "Label2", .kind = "QLabel", .in = "Form1", .text = "Denti", .at = {10200, 1440, 975, 255}},
-    {.name = "Label3", .kind = "QLabel", .in = "Form1", .text = "Modulo", .at = {10200, 1920, 975, 255}},
-    {.name = "Label4", .kind = "QLabel", .in = "Form1", .text = "Tipo", .at = {10200, 2400, 855, 255}},
-    {.name = "Label5", .kind = "QLabel", .in = "Form1", .text = "QTY", .at = {10200, 2880, 735, 255}},
-    {.name = "Frame1", .kind = "QGroupBox", .in = "Form1", .text = "Tipo", .at = {7800, 4800, 1815, 1575}},
-    {.name = "Option1", .kind = "QRadioButton", .in = "Frame1", .text = "Corona", .at = {240, 360, 1335, 375}},
-    {.name = "Option2", .kind = "QRadioButton", .in = "Frame1", .text = "Pignone", .at = {240, 1080, 1095, 255}},
-    {.name = "Combo2", .kind = "QComboBox", .in = "Form1", .text = "C", .at = {7800, 2280, 2175, 315}},
-    {.name = "Combo3", .kind = "QComboBox", .in = "Form1", .text = "0.4", .at = {7800, 1800, 2175, 315}},
-    {.name = "Label6", .kind = "QLabel", .in = "Form1", .text = "Seleziona Elemento", .at = {7800, 3480, 2775, 255}},
-    {.name = "Label7", .kind = "QLabel", .in = "Form1", .text = "Orbeto Zanfiro V1.0", .at = {7680, 7440, 3495, 255}},
-    {.name = "Frame2", .kind = "QGroupBox", .in = "Form1", .text = "Info", .at = {8040, 360, 4215, 615}},
-    {.name = "Label1", .kind = "QLabel", .in = "Frame2", .text = "", .at = {240, 240, 3735, 255}},
-    {.name = "Command7", .kind = "QPushButton", .in = "Form1", .text = "Command7", .at = {9840, 4920, 735, 255}},
-    {.name = "Label8", .kind = "QLabel", .in = "Form1", .text = "Ricerca", .at = {7800, 4440, 1815, 255}},
+// The Qt class each kind of control of the table is made of.
+const std::map<ControlKind, const char*> kQtClass = {
+    {ControlKind::CommandButton, "QPushButton"},
+    {ControlKind::Label, "QLabel"},
+    {ControlKind::Frame, "QGroupBox"},
+    {ControlKind::OptionButton, "QRadioButton"},
+    {ControlKind::TextBox, "QLineEdit"},
+    {ControlKind::ComboBox, "QComboBox"},
+    {ControlKind::ListBox, "QListView"},
 };
 
 // The window made on an empty table, before its Load.
 class NewWindow : public WindowTest {
 protected:
-    QWidget* widget(const Control& c) { return ui.window().findChild<QWidget*>(c.name); }
+    QWidget* widget(const ControlDefinition& c) { return ui.window().findChild<QWidget*>(QString::fromUtf8(c.name)); }
     // A frame's title, a combo's text, any other control's text.
-    std::string textOf(const Control& c) {
+    std::string textOf(const ControlDefinition& c) {
         QWidget* w = widget(c);
         const char* text = w->inherits("QGroupBox") ? "title" : "text";
         return w->property(w->inherits("QComboBox") ? "currentText" : text).toString().toStdString();
     }
 };
 
-TEST_F(NewWindow, IsTitledZanfiroV11At885x519) {
-    EXPECT_EQ(ui.window().windowTitle(), "Zanfiro v1.1");
-    EXPECT_EQ(ui.window().size(), QSize(885, 519));
-}
-
-TEST_F(NewWindow, ShowsThe85x68GearIcon) {
-    EXPECT_TRUE(ui.window().windowIcon().availableSizes().contains(QSize(85, 68)));
-}
-
-TEST_F(NewWindow, EveryControlIsOfItsKindInItsContainer) {
-    for (const Control& c : kControls) {
+TEST_F(NewWindow, EveryControlOfTheTableIsOfItsKindInItsContainer) {
+    for (const ControlDefinition& c : controlTable()) {
         ASSERT_TRUE(widget(c)) << c.name;
-        EXPECT_TRUE(widget(c)->inherits(c.kind)) << c.name;
-        EXPECT_EQ(widget(c)->parentWidget()->objectName().toStdString(), c.in) << c.name;
+        EXPECT_TRUE(widget(c)->inherits(kQtClass.at(c.kind))) << c.name;
+        EXPECT_EQ(widget(c)->parentWidget()->objectName().toStdString(), c.container) << c.name;
     }
 }
 
-TEST_F(NewWindow, EveryControlSitsAtItsPlaceInPixels) {
-    for (const Control& c : kControls) {
-        const QRect& t = c.at;
-        EXPECT_EQ(widget(c)->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15)) << c.name;
+TEST_F(NewWindow, EveryControlSitsAtItsTablePlaceInPixels) {
+    for (const ControlDefinition& c : controlTable()) {
+        const QRect twips(c.left, c.top, c.width, c.height);
+        EXPECT_EQ(widget(c)->geometry(), QRect(twips.topLeft() / kTwipsPerPixel, twips.size() / kTwipsPerPixel))
+            << c.name;
     }
 }
 
-TEST_F(NewWindow, EveryControlShowsItsText) {
-    for (const Control& c : kControls) EXPECT_EQ(textOf(c), c.text) << c.name;
-}
-
-TEST_F(NewWindow, OnlyTheTypeAndModuleCombosOfferEntries) {
-    EXPECT_THAT(ui.comboRows("Combo1"), IsEmpty());
-    EXPECT_THAT(ui.comboRows("Combo2"), ElementsAre("C", "P"));
-    EXPECT_THAT(ui.comboRows("Combo3"), ElementsAre("0.4", "0.6", "48", "64"));
+TEST_F(NewWindow, EveryControlShowsItsTableCaption) {
+    for (const ControlDefinition& c : controlTable()) EXPECT_EQ(textOf(c), c.caption) << c.name;
 }
 
 TEST_F(NewWindow, OnlyCommand7IsHiddenAndDisabled) {
-    for (const Control& c : kControls) {
-        const bool shown = c.name != std::string_view("Command7");
+    for (const ControlDefinition& c : controlTable()) {
+        const bool shown = c.name != "Command7";
         EXPECT_EQ(widget(c)->isVisibleTo(&ui.window()), shown) << c.name;
         EXPECT_EQ(widget(c)->isEnabled(), shown) << c.name;
     }
@@ -205,21 +164,6 @@ TEST_F(StartedWindow, ComboTextWrittenByTheProgramRaisesNoClick) {
     EXPECT_EQ(ui.status(), "Lista Completa");
 }
 
-TEST_F(StartedWindow, RowsAddedToCombo1KeepItsTextAndTheirOrder) {
-    ui.form().Combo1.clear();
-    ui.form().Combo1.setText("kept");
-    for (const char* row : {"b", "a", "10", "9"}) ui.form().Combo1.addItem(row);
-    EXPECT_EQ(ui.text("Combo1"), "kept");
-    EXPECT_THAT(ui.comboRows(), ElementsAre("b", "a", "10", "9"));
-}
-
-TEST_F(StartedWindow, ClearingCombo1EmptiesItsText) {
-    ui.form().Combo1.setText("kept");
-    ui.form().Combo1.clear();
-    EXPECT_EQ(ui.text("Combo1"), "");
-    EXPECT_THAT(ui.comboRows(), IsEmpty());
-}
-
 // Texts the offscreen keyboard never sends: X11's control characters, and above U+7FFF a negative code.
 TEST(CharacterCode, CtrlXIs24WhateverTextThePlatformSends) {
     EXPECT_EQ(characterCode(Qt::Key_X, Qt::ControlModifier, "\x18"), 24);
@@ -231,11 +175,6 @@ TEST(CharacterCode, DeleteTypesNoCharacter) {
 
 TEST(CharacterCode, AboveU7FFFIsNegativeAsASigned16BitCode) {
     EXPECT_EQ(characterCode(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xFF21))), std::int16_t(0xFF21 - 0x10000));
-}
-
-TEST_F(StartedWindow, KeyWhoseCodeTheHandlerMakes0NeverReachesTheField) {
-    ui.type("Text1", "2a5");
-    EXPECT_EQ(ui.text("Text1"), "25");
 }
 
 // Tab passes the key filter: the Tab-order test leaves every field by Tab.
@@ -255,51 +194,6 @@ TEST_F(StartedWindow, EnterAndEscapeRunNoHandlerInAnyField) {
     }
     EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
     EXPECT_THAT(ui.failures(), IsEmpty());
-}
-
-TEST_F(StartedWindow, CloseBoxRunsNoHandlerAndLeavesTheFileAlone) {
-    ui.type("Text1", "25");
-    const auto written = std::filesystem::last_write_time(db.path());
-    EXPECT_TRUE(ui.window().close());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ui.status(), "Lista Completa");
-    EXPECT_EQ(ui.text("Text1"), "25");
-    EXPECT_EQ(std::filesystem::last_write_time(db.path()), written);
-    EXPECT_THAT(ui.failures(), IsEmpty());
-}
-
-// Failed once, naming the missing file.
-void expectOneFailureNaming(const WindowHarness& ui, const std::filesystem::path& missing) {
-    ASSERT_EQ(ui.failures().size(), 1u);
-    EXPECT_NE(ui.failures()[0].number(), 0);
-    EXPECT_THAT(ui.failures()[0].description(), ::testing::HasSubstr(missing.string()));
-}
-
-TEST(FailureGuard, MissingDatabaseFailsTheStartUpOnceWithNoTitle) {
-    TempDatabase db(TempDatabase::Content::NoFile);
-    const std::filesystem::path missing = db.folder() / "NDB" / "DB.mdb";
-    WindowHarness ui("driver={Microsoft Access Driver (*.mdb)};dbq=" + missing.string());
-    EXPECT_FALSE(ui.start());
-    EXPECT_EQ(ui.status(), "");
-    expectOneFailureNaming(ui, missing);
-    EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
-}
-
-TEST(FailureGuard, DatabaseGoneBeforeAButtonFailsTheButtonOnce) {
-    TempDatabase db;
-    WindowHarness ui(db);
-    ASSERT_TRUE(ui.start());
-    std::filesystem::remove(db.path());
-    ui.press("Command1");  // LOAD ALL
-    expectOneFailureNaming(ui, db.path());
-    EXPECT_TRUE(std::filesystem::is_empty(db.folder()));
-}
-
-TEST(EventTable, EveryControlWithAHandlerIsInTheControlTable) {
-    std::set<std::string_view> controls;
-    for (const ControlDefinition& c : controlTable()) controls.insert(c.name);
-    for (const ClickHandler& click : clickHandlers()) EXPECT_TRUE(controls.contains(click.control)) << click.control;
-    for (const KeyPressHandler& key : keyPressHandlers()) EXPECT_TRUE(controls.contains(key.control)) << key.control;
 }
 
 }  // namespace

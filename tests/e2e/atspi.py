@@ -2,14 +2,15 @@
 """Reads what a running zanfiro window shows, through the accessibility bus.
 
   atspi.py PID show CONTROL...             one line per control: NAME=TEXT
-  atspi.py PID rows CONTROL                the rows of Combo1 or List1, one a line
+  atspi.py PID names CONTROL...            one line per control: NAME=the name a screen reader reads
+  atspi.py PID rows Combo1                 its rows, one a line
   atspi.py PID wait SECONDS NAME=TEXT...   until every control shows its text
   atspi.py PID dialog                      the text of the message box on screen
 
-TEXT is what the operator reads: a field's or a combo's text, a label's or
-a button's caption, 1 or 0 for an option button. Controls are known by their
-place in the window, as the control table lays them out, since Qt does not
-pass the control names on. The bus is the session's (lib.sh start_a11y).
+TEXT is what the operator reads: a field's or a combo's text, a label's
+caption. Controls are known by their place in the window, as the control
+table lays them out, since Qt does not pass the control names on. The bus is
+the session's (lib.sh start_a11y).
 Exit status: 0 done, 1 not shown within SECONDS, 2 no such window (the
 program is not running or not on the bus).
 """
@@ -21,27 +22,16 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
-# Left and top in twips, in the window or (Option1, Option2, Label1) in
-# their frame, whose own place is added.
-FRAMES = {"Frame1": (7800, 4800), "Frame2": (8040, 360)}
+# Left and top in twips in the window; Label1 sits in the frame Frame2, at the frame's place.
 CONTROLS = {
-    "Combo1": (7800, 3840), "List1": (240, 240), "Text1": (7800, 1320), "Text4": (7800, 2760),
-    "Command1": (11640, 3000), "Command2": (11640, 1200), "Command3": (11640, 1800),
-    "Command4": (11640, 2400), "Command5": (12120, 7320), "Command6": (7800, 6600),
-    "Option3": (11280, 4920), "Option4": (11280, 5400), "Option5": (11280, 6000), "Option6": (11280, 6600),
-    "Combo2": (7800, 2280), "Combo3": (7800, 1800),
-    "Option1": ("Frame1", 240, 360), "Option2": ("Frame1", 240, 1080), "Label1": ("Frame2", 240, 240),
+    "Combo1": (7800, 3840), "Text1": (7800, 1320), "Text4": (7800, 2760), "Combo2": (7800, 2280),
+    "Combo3": (7800, 1800), "Label1": (8040 + 240, 360 + 240),
 }
 TWIPS_PER_PIXEL = 15
 
 
 def pixels(place):
-    if len(place) == 3:
-        frame, left, top = place
-        left, top = left + FRAMES[frame][0], top + FRAMES[frame][1]
-    else:
-        left, top = place
-    return (left + TWIPS_PER_PIXEL // 2) // TWIPS_PER_PIXEL, (top + TWIPS_PER_PIXEL // 2) // TWIPS_PER_PIXEL
+    return tuple((twips + TWIPS_PER_PIXEL // 2) // TWIPS_PER_PIXEL for twips in place)
 
 
 class Gone(Exception):
@@ -77,53 +67,44 @@ def main_window(app):
 
 
 def controls(window):
-    """Name -> (accessible, title of the frame it sits in or None), for the
-    controls of the table found in the window."""
+    """Name -> accessible, for the controls of the table found in the window."""
     wanted = {pixels(place): name for name, place in CONTROLS.items()}
     found = {}
     # Places are taken from the window's own corner: Qt's window coordinates
     # go wrong once the window has been moved.
     origin = Atspi.Component.get_extents(window, Atspi.CoordType.SCREEN)
 
-    def visit(accessible, frame):
+    def visit(accessible):
         for child in children(accessible):
             if child.get_role() == Atspi.Role.PANEL:  # a frame: its controls are inside
-                visit(child, child.get_name())
+                visit(child)
                 continue
             extents = Atspi.Component.get_extents(child, Atspi.CoordType.SCREEN)
             left, top = extents.x - origin.x, extents.y - origin.y
-            # An option button's box is centred in its control's height.
             name = next((name for (x, y), name in wanted.items()
                          if abs(left - x) <= 4 and abs(top - y) <= 4), None)
             if name:
-                found.setdefault(name, (child, frame))
+                found.setdefault(name, child)
 
-    visit(window, None)
+    visit(window)
     return found
 
 
-def text_of(control):
-    accessible, frame = control
+def text_of(accessible):
     role = accessible.get_role()
     if role == Atspi.Role.COMBO_BOX:
         for child in children(accessible):
             if child.get_role() == Atspi.Role.TEXT:
-                return text_of((child, None))
+                return text_of(child)
         return ""
     if role == Atspi.Role.TEXT:
         return Atspi.Text.get_text(accessible, 0, -1) or ""
-    if role == Atspi.Role.RADIO_BUTTON:
-        return "1" if accessible.get_state_set().contains(Atspi.StateType.CHECKED) else "0"
-    name = accessible.get_name() or ""
-    # Qt names an empty label in a frame after the frame's title.
-    return "" if role == Atspi.Role.LABEL and name == frame else name
+    return accessible.get_name() or ""
 
 
-def rows_of(control):
-    accessible = control[0]
-    if accessible.get_role() == Atspi.Role.COMBO_BOX:
-        accessible = next(c for c in children(accessible) if c.get_role() == Atspi.Role.LIST)
-    return [item.get_name() or "" for item in children(accessible)]
+def rows_of(combo):
+    rows = next(c for c in children(combo) if c.get_role() == Atspi.Role.LIST)
+    return [item.get_name() or "" for item in children(rows)]
 
 
 def dialog_text(app):
@@ -180,10 +161,12 @@ def main(argv):
         sys.exit(__doc__)
     pid, command, args = int(argv[1]), argv[2], argv[3:]
     try:
-        if command == "show":
+        if command in ("show", "names"):
+            read = text_of if command == "show" else lambda accessible: accessible.get_name() or ""
+
             def show(app):
                 found = controls(main_window(app))
-                return [f"{name}={escaped(text_of(found[name]))}" for name in args]
+                return [f"{name}={escaped(read(found[name]))}" for name in args]
             print("\n".join(with_window(pid, 5, show)))
         elif command == "rows":
             def rows(app):

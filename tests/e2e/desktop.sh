@@ -2,7 +2,7 @@
 # desktop.sh: what the install puts around the programs for the desktop and the shell, as an operator meets it
 # under ZANFIRO_PREFIX: the manual pages, which render without a warning and name every command and option that
 # `zanfiro-db --help` and `zanfiro-db COMMAND --help` name; the bash completion of those commands and options;
-# the AppStream metainfo, valid and matching the menu entry and the version; the backup timer's units.
+# the AppStream metainfo, matching the menu entry and the version; the backup timer's units.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 : "${PROJECT_VERSION:?}"
 prefix=$ZANFIRO_PREFIX
@@ -43,11 +43,9 @@ done
 
 step "AppStream metainfo"
 metainfo=$prefix/share/metainfo/org.zanfiro.Zanfiro.metainfo.xml
-appstreamcli validate --no-net "$metainfo" || fail "appstreamcli finds $metainfo invalid"
+# Its validity: packaging.metainfo_validates; the menu entry it launches: the journey installed_layout_*.
 grep -q '<id>org.zanfiro.Zanfiro</id>' "$metainfo" || fail "the metainfo id is not the menu entry's"
 grep -q '<launchable type="desktop-id">org.zanfiro.Zanfiro.desktop</launchable>' "$metainfo" || fail "no launchable"
-[ -f "$prefix/share/applications/org.zanfiro.Zanfiro.desktop" ] || fail "the launchable menu entry is not installed"
-desktop-file-validate "$prefix/share/applications/org.zanfiro.Zanfiro.desktop"
 grep -q "<release version=\"$PROJECT_VERSION\"" "$metainfo" || fail "no release $PROJECT_VERSION in the metainfo"
 grep -q '<image>https://.*\.png</image>' "$metainfo" || fail "no screenshot"
 

@@ -55,10 +55,6 @@ fi
 
 source "$here/lib.sh"
 
-# IDs 1 to 7, as in the journeys.
-readonly STOCK="INSERT INTO Gears (D, M, T, QTY) VALUES (40,'0.4','C',12), (25,'0.4','C',8), (15,'0.6','C',3),
-                (30,'48','P',7), (20,'48','P',5), (40,'48','P',2), (60,'64','C',1)"
-
 # The program and its buses run as an unprivileged user, so that file modes count.
 as_operator() {
   [ "$(id -u)" -eq 0 ] || return 0
@@ -127,15 +123,12 @@ keep_before() {
 }
 
 fails_with_dialog() {
-  local dialog number=${sees%%:*} description=${sees#*: } text
+  local number=${sees%%:*} description=${sees#*: } text
   number=${number#Errore } description=${description//@DB@/$HOME/NDB/DB.mdb}
-  poll 10 eval 'dialog=$(others no); [ -n "$dialog" ]' || fail "no message box appeared"
-  [[ $(xprop -id "$dialog" _NET_WM_WINDOW_TYPE) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] || fail "$dialog is no dialog"
-  snap error "$dialog"
+  wait_dialog
   text=$(atspi dialog) || fail "the dialog's text could not be read"
   [ "$text" = "$(printf 'Errore %s\n\n%s' "$number" "$description")" ] || fail "the dialog says: $text"
-  timeout 5 xdotool windowfocus --sync "$dialog" key Return
-  wait_exit -ne 0
+  close_dialog
   [ "$(cat "$ART/zanfiro.err")" = "zanfiro: error $number: $description" ] ||
     fail "stderr says: $(cat "$ART/zanfiro.err")"
 }
@@ -155,8 +148,7 @@ run() {
       fail "the start-up list does not show every gear"
     case $during in
       save)  # a new gear in the emptied editor: type C and module 0.4 from their lists
-        click Combo2 && xdotool key Down && click Combo3 && xdotool key Down
-        retype Text1 33 && retype Text4 4
+        fill_editor 33 4
         atspi wait 5 Combo2=C Combo3=0.4 Text1=33 Text4=4 >/dev/null || fail "the editor does not hold the new gear" ;;
       delete)
         pick_row 1

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Helpers for journeys.sh and scripts/check-package: an X server and a fresh HOME of their own, the zanfiro of
+# Helpers for the journeys, fault, two-operator and soak tests and scripts/check-package: an X server and a fresh HOME of their own, the zanfiro of
 # ZANFIRO_PREFIX driven by real X input, checks on the database file, screenshots and logs in ARTIFACTS.
 set -euo pipefail
 
@@ -10,6 +10,10 @@ declare -A AT=(
   [Text4]="7800 2760 2175 375" [Combo1]="7800 3840 5055 315" [FIND]="7800 6600 1215 375"
   [SAVE]="11640 1200 1095 375" [DELETE]="11640 1800 1095 375" [CLEAR]="11640 2400 1095 375"
   [ESC]="12120 7320 975 375" [Modulo_48]="11280 6000 1695 375" [Pignone]="7800+240 4800+1080 1095 255")
+# IDs 1 to 7. The full list (by module as text) ends with gear 7, the only 64;
+# by teeth, the crowns of 0.4 are 2, 1 and the pinions of 48 are 5, 4, 6.
+readonly STOCK="INSERT INTO Gears (D, M, T, QTY) VALUES (40,'0.4','C',12), (25,'0.4','C',8), (15,'0.6','C',3),
+                (30,'48','P',7), (20,'48','P',5), (40,'48','P',2), (60,'64','C',1)"
 OWN_PIDS=() OWN_MOUNTS=() SHOTS=0 E2E_TMP=$(mktemp -d)
 # A command prefix that runs the program (and the buses it talks to) as another
 # user, for tests in which file modes must count: root ignores them.
@@ -85,6 +89,17 @@ expect() { sqlite3 "$EXPECTED_DB" "$1"; check_db; }
 
 start_zanfiro() { "${AS_OPERATOR[@]}" "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro.out" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!); }
 
+# One of several windows at once: zanfiro started as NAME ($1, its output in zanfiro-NAME.*), its window placed at
+# 0,Y ($2); `use NAME` makes it the one the other helpers drive.
+declare -A PIDS WINS
+start_named() {
+  "$ZANFIRO_PREFIX/bin/zanfiro" >"$ART/zanfiro-$1.out" 2>"$ART/zanfiro-$1.err" & PIDS[$1]=$! OWN_PIDS+=($!)
+  WINS[$1]=$(timeout 10 xdotool search --all --sync --onlyvisible --pid "${PIDS[$1]}" --name '^Zanfiro v1\.1$' | sed -n 1p) ||
+    fail "no window $1"
+  xdotool windowmove --sync "${WINS[$1]}" 0 "$2"
+}
+use() { MAIN=${WINS[$1]} APP_PID=${PIDS[$1]} && geometry; }
+
 # GX GY GW GH: the main window's client area (xdotool would add the frame to its place).
 geometry() {
   eval "$(xwininfo -id "$MAIN" | sed -n 's/^ *Absolute upper-left \([XY]\): */G\1=/p; s/^ *\([WH]\)[a-z]*: */G\1=/p')"
@@ -106,12 +121,15 @@ others() {
   done; true
 }
 
-# Clicks a control in its middle, or with "arrow" on a combo's drop-down button.
-click() {
+# X Y of a control's middle, or with "arrow" of a combo's drop-down button, on the screen.
+middle() {
   local l t w h dx && read -r l t w h <<<"${AT[$1]:?unknown control $1}"
   [ "${2:-}" = arrow ] && dx=$((w - 120)) || dx=$((w / 2))
-  xdotool mousemove --sync $((GX + (l + dx) / 15)) $((GY + (t + h / 2) / 15)) click 1
+  echo $((GX + (l + dx) / 15)) $((GY + (t + h / 2) / 15))
 }
+
+# Clicks a control in its middle, or with "arrow" on a combo's drop-down button.
+click() { xdotool mousemove --sync $(middle "$@") click 1; }
 
 # Opens a combo's drop-down list and picks a row with the keys given (Home,
 # End, Down...), then Return.
@@ -125,6 +143,16 @@ choose() {
 # Empties a field with keys that type no character, as an operator would, and types into it.
 retype() { click "$1"; xdotool key End shift+Home BackSpace type --delay 20 "$2"; }
 
+# The editor filled in one go, as fast as X takes it: type and module with arrow keys ($3 and $4; "Down Up", the
+# default, lands on C and 0.4 from anywhere, "Up Down" on an entry too), teeth $1 and quantity $2 retyped
+# (xdotool's type takes the rest of its command line, so it ends each call).
+fill_editor() {
+  xdotool mousemove --sync $(middle Combo2) click 1 key ${3:-Down Up} \
+          mousemove --sync $(middle Combo3) click 1 key ${4:-Down Up} \
+          mousemove --sync $(middle Text1) click 1 key End shift+Home BackSpace type --delay 5 "$1"
+  xdotool mousemove --sync $(middle Text4) click 1 key End shift+Home BackSpace type --delay 5 "$2"
+}
+
 # A screenshot of a window (the main one by default) once its picture has
 # stopped changing, saved as NN-name.png among the artifacts.
 snap() {
@@ -132,6 +160,12 @@ snap() {
   while sleep 0.05 && /usr/bin/import -window "$w" "ppm:$b" && ! cmp -s "$a" "$b" && ((--tries)); do mv "$b" "$a"; done
   ((++SHOTS)) && /usr/bin/convert "$b" "$ART/$(printf %02d "$SHOTS")-$1.png"
 }
+
+# DIALOG: the program's message box, once it is on the screen (and among the screenshots).
+wait_dialog() { poll 10 eval 'DIALOG=$(others no); [ -n "$DIALOG" ]' || fail "no message box appeared"; snap error "$DIALOG"; }
+
+# The message box closed with Return, which ends the program with a status other than 0.
+close_dialog() { timeout 5 xdotool windowfocus --sync "$DIALOG" key Return; wait_exit -ne 0; }
 
 # Waits a few seconds for zanfiro to end and tests its status: wait_exit -eq 0.
 wait_exit() {

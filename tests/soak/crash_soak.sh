@@ -40,20 +40,6 @@ editor_values() {
   echo "${v[Text1]}, '${v[Combo3]}', '${v[Combo2]}', ${v[Text4]}"
 }
 
-# X Y: the middle of a control, for xdotool.
-middle() { local l t w h && read -r l t w h <<<"${AT[$1]}" && echo $((GX + (l + w / 2) / 15)) $((GY + (t + h / 2) / 15)); }
-
-# The editor filled in one go, as fast as X takes it: type and module with
-# arrow keys (Up then Down, or Down then Up, always lands on an entry), teeth
-# and quantity retyped.
-fill_editor() {
-  local keys=("Up Down" "Down Up")
-  xdotool mousemove --sync $(middle Combo2) click 1 key ${keys[RANDOM % 2]} \
-          mousemove --sync $(middle Combo3) click 1 key ${keys[RANDOM % 2]} \
-          mousemove --sync $(middle Text1) click 1 key End shift+Home BackSpace type --delay 5 "$1"
-  xdotool mousemove --sync $(middle Text4) click 1 key End shift+Home BackSpace type --delay 5 "$2"
-}
-
 # One SAVE: values into the editor, the ledger told what the editor holds,
 # SAVE clicked; the killer may be armed right after the click; then the
 # outcome awaited and, if the window shows it, the SAVE marked acknowledged.
@@ -65,7 +51,8 @@ save() {
   local moment= moments=(${SOAK_MOMENTS:-0-99ms 1s 2s journal})
   if ((saves_done + 1 == kill_after)); then moment=${moments[RANDOM % ${#moments[@]}]}; fi
   if [ "$moment" = journal ]; then arm_killer journal; fi
-  fill_editor "$seq" $((RANDOM % 500))
+  local keys=("Up Down" "Down Up")  # either lands on an entry of the type and module lists
+  fill_editor "$seq" $((RANDOM % 500)) "${keys[RANDOM % 2]}" "${keys[RANDOM % 2]}"
   poll 5 eval 'running || exit 1; values=$(editor_values) && [[ $values == "$seq,"* ]]' ||
     fail "the editor does not hold SAVE $seq"
   ledger "INSERT INTO Saves (seq, run, kind, target, D, M, T, QTY) VALUES ($seq, $run, '$kind', $target, $values)"
@@ -170,10 +157,8 @@ for ((run = 1; run <= runs; run++)); do
   fi
   ((++kills))
   # Hot: a journal whose header was written, which the next start rolls back.
-  if [ "$(head -c 1 "$DB-journal" 2>/dev/null | od -An -tu1 | tr -d ' ')" != "" ] &&
-     [ "$(head -c 1 "$DB-journal" | od -An -tu1 | tr -d ' ')" != 0 ]; then
-    ((++mid_write)) && echo "kill mid-write" >>"$RUN_LOG"
-  fi
+  header=$(head -c 1 "$DB-journal" 2>/dev/null | od -An -tu1 | tr -d ' ') || :
+  if [ -n "$header" ] && [ "$header" != 0 ]; then ((++mid_write)) && echo "kill mid-write" >>"$RUN_LOG"; fi
   cat "$RUN_LOG" >>"$ART/kills.log"
   clicked=$((clicked + $(grep -c clicked "$RUN_LOG" || :)))
   eval "$(check_copy | sed 's/\([a-z]*\)=/run_\1=/g')"

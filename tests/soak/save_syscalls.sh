@@ -17,8 +17,7 @@ fresh_home
 strace -f -tt -e trace=openat,unlink,fsync,fdatasync,pwrite64,ftruncate -e signal=none -o "$ART/strace.txt" \
   "$ZANFIRO_PREFIX/bin/zanfiro" 2>"$ART/zanfiro.err" & APP_PID=$! OWN_PIDS+=($!)
 wait_main_window
-click Combo2 && xdotool key Down && click Combo3 && xdotool key Down
-retype Text1 33 && retype Text4 4
+fill_editor 33 4
 click SAVE
 expect_rows=1 && poll 5 eval '[ "$(sqlite3 "$DB" "SELECT count(*) FROM Gears")" = "$expect_rows" ]' || fail "the SAVE did not land"
 click ESC
