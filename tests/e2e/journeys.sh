@@ -49,6 +49,10 @@ missing_database_ends_with_error_and_creates_nothing() {
   fresh_home
   start_zanfiro
   wait_dialog
+  local id && for id in $(xdotool search --onlyvisible --name '^Zanfiro v1\.1$'); do
+    [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>&1) == *_NET_WM_WINDOW_TYPE_DIALOG* ]] ||
+      fail "the window that could not load stays on the screen behind the error"
+  done
   close_dialog
   grep -q "^zanfiro: error [0-9]*: .*$DB" "$ART/zanfiro.err" || fail "stderr does not name $DB"
   [ -z "$(find "$HOME" -mindepth 1)" ] || fail "zanfiro created $(find "$HOME" -mindepth 1)"
