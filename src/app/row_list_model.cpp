@@ -146,22 +146,27 @@ std::string_view RowListModel::stored(int index) const {
 }
 
 void RowListModel::encode(std::string_view row) {
-    encoded_.clear();
+    // Written into directly, since every row of a list passes through here.
+    // Kept, a row is never much longer than it came: the tab before a text
+    // pays for that text's length byte, and only the first two texts and
+    // the long ones (four bytes more) need more room.
+    encoded_.resize(row.size() + 10 + 4 * (row.size() / kLongText + 1));
+    char* out = encoded_.data();
     // The head up to the first space of the first field, then the rest of
     // that field (perhaps empty), then each field after a tab.
-    const std::size_t firstTab = row.find('\t');
-    const std::size_t split = std::min(row.find(' '), firstTab);
-    appendText(row.substr(0, split), false);
+    const std::size_t split = std::min(row.find(' '), row.find('\t'));
+    out = put(out, row.substr(0, split), 0);
     if (split == std::string_view::npos) {
-        appendText({}, false);
-        return;
+        out = put(out, {}, 0);
+    } else {
+        for (std::size_t start = split, piece = 1;; ++piece) {
+            const std::size_t tab = row.find('\t', start);
+            out = put(out, row.substr(start, tab - start), piece);
+            if (tab == std::string_view::npos) break;
+            start = tab + 1;
+        }
     }
-    for (std::size_t start = split;;) {
-        const std::size_t tab = row.find('\t', start);
-        appendText(row.substr(start, tab - start), true);
-        if (tab == std::string_view::npos) break;
-        start = tab + 1;
-    }
+    encoded_.resize(static_cast<std::size_t>(out - encoded_.data()));
 }
 
 std::size_t RowListModel::wordNumber(std::string_view text) {
@@ -189,21 +194,24 @@ std::size_t RowListModel::wordNumber(std::string_view text) {
     return words_.size() - 1;
 }
 
-void RowListModel::appendText(std::string_view text, bool word) {
-    if (word && text.size() >= kShortestWord && text.size() < kLongText) {
-        if (const std::size_t number = wordNumber(text); number < kMostWords) {
-            encoded_ += static_cast<char>(kWord | number >> 8);
-            encoded_ += static_cast<char>(number & 0xff);
-            return;
+char* RowListModel::put(char* out, std::string_view text, std::size_t piece) {
+    if (piece > 0 && text.size() >= kShortestWord && text.size() < kLongText) {
+        std::size_t* last = piece <= lastWords_.size() ? &lastWords_[piece - 1] : nullptr;
+        const bool again = last && *last < words_.size() && words_[*last] == text;
+        if (const std::size_t number = again ? *last : wordNumber(text); number < kMostWords) {
+            if (last) *last = number;
+            *out++ = static_cast<char>(kWord | number >> 8);
+            *out++ = static_cast<char>(number & 0xff);
+            return out;
         }
     }
     if (text.size() < kLongText) {
-        encoded_ += static_cast<char>(text.size());
+        *out++ = static_cast<char>(text.size());
     } else {
-        encoded_ += static_cast<char>(kLongText);
-        for (int shift = 0; shift < 32; shift += 8) encoded_ += static_cast<char>(text.size() >> shift & 0xff);
+        *out++ = static_cast<char>(kLongText);
+        for (int shift = 0; shift < 32; shift += 8) *out++ = static_cast<char>(text.size() >> shift & 0xff);
     }
-    encoded_ += text;
+    return std::copy(text.begin(), text.end(), out);
 }
 
 std::string RowListModel::row(int index) const {

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,7 +44,10 @@ private:
     std::string row(int index) const;
     std::string_view stored(int index) const;
     void encode(std::string_view row);
-    void appendText(std::string_view text, bool word);
+    // Writes one of the row's texts at `out` as it is kept, and returns
+    // where the next goes. `piece` counts the row's texts from 0, the head,
+    // which is never a word.
+    char* put(char* out, std::string_view text, std::size_t piece);
     std::size_t wordNumber(std::string_view text);
     int rowsHeld() const { return static_cast<int>(starts_.size()); }
 
@@ -62,6 +66,10 @@ private:
     // least twice as large as the words: a std::unordered_map cost LOAD ALL
     // a quarter of its time.
     std::vector<std::pair<std::uint32_t, std::uint16_t>> wordTable_;
+    // The word each piece of the last row was: in a list of one type and
+    // module most pieces repeat from row to row, and one comparison with
+    // that word costs less than the hash and the look-up.
+    std::array<std::size_t, 8> lastWords_{};
     std::string encoded_;  // the row being appended
     int rowsShown_ = 0;    // the rows the views know of
     bool settling_ = false;
