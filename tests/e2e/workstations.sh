@@ -3,8 +3,8 @@
 # ~/NDB/DB.mdb links to one PostgreSQL server, with the installed zanfiro
 # open in both under one X server and driven by real X input. A gear saved
 # at one is listed by FIND at the other and saved there again; a gear
-# deleted at one is gone from the server. (A pick of a gear another
-# workstation deleted: the editing suite's server.FailingPick tests.)
+# deleted at one and then picked at the other ends that window with the
+# error dialog, and the server keeps every other gear.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 artifacts two_workstations
 
@@ -59,5 +59,15 @@ choose Combo1 End
 click DELETE
 expect_server $'1|20|48|P|5\n3|10|48|P|16'
 
-step "both end with ESC"
-for ws in A B; do use $ws && click ESC && wait_exit -eq 0; done
+step "B: its list still shows gear 2; picking it ends B with the error dialog"
+use B
+choose Combo1 End
+wait_dialog
+close_dialog
+grep -q "^zanfiro: error 3021: " "$ART/zanfiro-B.err" || fail "B did not fail with 3021: $(cat "$ART/zanfiro-B.err")"
+expect_server $'1|20|48|P|5\n3|10|48|P|16'
+
+step "A is unaffected and ends with ESC"
+use A
+click ESC
+wait_exit -eq 0
