@@ -26,7 +26,7 @@ void makeDatabase(const fs::path& file, const std::vector<store::GearRecord>& ge
     seed(file, gears);
 }
 
-TEST(Backup, EachCopyTakenWhileTheWindowSavesGearsIsWhole) {
+TEST(Backup, EachCopyTakenWhileTheWindowSavesIsWholeAndRestores) {
     ProgramHome home;
     std::vector<store::GearRecord> shelf;  // pinions of 64, which the window's list of 0.4 crowns leaves out
     for (int i = 0; i < 3000; ++i) shelf.push_back(gear(10 + i % 90, "64", "P", i % 7));
@@ -64,6 +64,13 @@ TEST(Backup, EachCopyTakenWhileTheWindowSavesGearsIsWhole) {
         }
         EXPECT_EQ(store::gearChanges(*store::openDatabase(copy), {}, {}).size(), gears.size());
     }
+    // The last copy put back: the window opens it and lists every gear in it.
+    const auto inLastCopy = gearsOf(copies.back());
+    EXPECT_THAT(run(home.home, {"restore", copies.back()}).said(), StartsWith("0 Checked "));
+    WindowHarness reopened(store::connectionStringFor(home.database));
+    ASSERT_TRUE(reopened.start());
+    EXPECT_EQ(reopened.listRows().size(), inLastCopy.size());
+    EXPECT_EQ(gearsOf(home.database), inLastCopy);
 }
 
 TEST(Backup, WithoutAPlaceItGoesToTheFolderOfBackupsWhichKeepsTheNewest30) {
