@@ -71,7 +71,7 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         throw;
     }
     store::replaceWithServerLink(file, conninfo);
-    out << "Moved " << counted(static_cast<long long>(gears.size()), "gear", "gears") << " to the server " << conninfo
+    out << "Moved " << counted(gears.size(), "gear", "gears") << " to the server " << conninfo
         << "; the next new gear gets ID " << nextId << ".\n"
         << file.string() << " is now a link to the server; the file is kept as " << kept.string() << ".\n";
 }

@@ -188,9 +188,9 @@ int report(const Arguments& args) {
     std::size_t gears = 0;
     for (const auto& section : sections) gears += section.gears.size();
     const std::size_t pages = tools::writeReportPdf(sections, tools::reportTitle(filter), today("%d/%m/%Y"), file);
-    std::cout << "Wrote the stock sheet (" << counted(static_cast<long long>(gears), "gear", "gears") << ", "
-              << counted(static_cast<long long>(sections.size()), "section", "sections") << ", "
-              << counted(static_cast<long long>(pages), "page", "pages") << ") to " << file.string() << "\n";
+    std::cout << "Wrote the stock sheet (" << counted(gears, "gear", "gears") << ", "
+              << counted(sections.size(), "section", "sections") << ", " << counted(pages, "page", "pages") << ") to "
+              << file.string() << "\n";
     return 0;
 }
 
