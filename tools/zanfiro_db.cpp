@@ -269,7 +269,7 @@ const std::vector<Command>& commands() {
          .run = exportCsv},
         {.name = "upgrade",
          .synopsis = "[PATH]",
-         .summary = "make an older database record the history of changes",
+         .summary = "give an older database what new ones have",
          .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
                     "GearsHistory and its triggers, so that every change of a gear is recorded from now on, and\n"
                     "the indexes that read the lists in order. Says which it added; running it again changes\n"
