@@ -1,13 +1,14 @@
 #include "editing/clear.h"
 
+#include "form/editor.h"
+
 namespace zanfiro {
 
 void clearEditor(Form1& form) {
-    form.Text1.setText("");
-    form.Combo3.setText("");
-    form.Combo2.setText("");
+    emptyEditor(form);
+    // Its rows stay, to be picked again; an empty text makes the next SAVE
+    // insert.
     form.Combo1.setText("");
-    form.Text4.setText("");
     form.Label1.setCaption("Valori Annullati ");
 }
 

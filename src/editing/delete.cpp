@@ -20,7 +20,7 @@ void deleteGear(Form1& form) {
         "DELETE * FROM Gears WHERE id = ",
         idText(form.splitRow.at(0)),
     });
-    connection.execute(statement, store::kUnspecified);
+    connection.execute(statement);
     connection.close();
     form.Label1.setCaption("Record Eliminato");
     form.Combo1.clear();

@@ -84,7 +84,7 @@ void saveGear(Form1& form) {
     } else {
         statement = updateStatement(form);
     }
-    connection.execute(statement, store::kUnspecified);
+    connection.execute(statement);
     form.Label1.setCaption(outcome);
     connection.close();
     form.Combo1.clear();

@@ -1,43 +1,12 @@
 #include "filters/filtered_rows.h"
 
-#include "base/text.h"
-
 namespace zanfiro {
 
-std::string filteredComboRow(const store::GearRecord& gear) {
-    return concat({
-        gear.ID.textOrEmpty(),
-        "    -    Denti   ",
-        "\t",
-        gear.D.textOrEmpty(),
-        "\t",
-        "      Modulo    ",
-        gear.M.textOrEmpty(),
-        "\t",
-        "      Tipo    ",
-        gear.T.textOrEmpty(),
-        "\t",
-        "    QTY   ",
-        gear.QTY.textOrEmpty(),
-    });
-}
-
-std::string filteredBoxRow(const store::GearRecord& gear) {
-    return concat({
-        gear.ID.textOrEmpty(),
-        "    -    Denti ",
-        "\t",
-        gear.D.textOrEmpty(),
-        "\t",
-        " Modulo ",
-        gear.M.textOrEmpty(),
-        "\t",
-        "Tipo  ",
-        gear.T.textOrEmpty(),
-        "\t",
-        "   QTY   ",
-        gear.QTY.textOrEmpty(),
-    });
-}
+// clang-format off
+constinit const RowLayout kFilteredLayout{
+    .comboRow = {"    -    Denti   " "\t", "\t" "      Modulo    ", "\t" "      Tipo    ", "\t" "    QTY   "},
+    .boxRow   = {"    -    Denti "   "\t", "\t" " Modulo ",         "\t" "Tipo  ",         "\t" "   QTY   "},
+};
+// clang-format on
 
 }  // namespace zanfiro

@@ -5,10 +5,7 @@
 namespace zanfiro {
 
 void findGears(Form1& form) {
-    form.Combo1.clear();
-    form.List1.clear();
-    openNewConnection(form);
-    newRecordset(form);
+    startListingPairs(form);
     const auto fillAndTitle = [&form](const TypeModulePair& pair) {
         fillListsWithPair(form, pair, *pair.findLayout);
         form.Label1.setCaption(std::string(pair.title));

@@ -2,25 +2,12 @@
 
 #include "filters/filtered_rows.h"
 #include "filters/type_module_pairs.h"
+#include "form/editor.h"
 
 namespace zanfiro {
 
-namespace {
-
-void emptyEditor(Form1& form) {
-    form.Text1.setText("");
-    form.Combo3.setText("");
-    form.Combo2.setText("");
-    form.Text4.setText("");
-}
-
-}  // namespace
-
 void refreshFilteredList(Form1& form) {
-    form.Combo1.clear();
-    form.List1.clear();
-    openNewConnection(form);
-    newRecordset(form);
+    startListingPairs(form);
     const auto fill = [&form](const TypeModulePair& pair) { fillListsWithPair(form, pair, kFilteredLayout); };
     if (form.Combo2.text() == "C") {
         emptyEditor(form);

@@ -7,25 +7,37 @@ namespace zanfiro {
 
 namespace {
 
+// Every pair's query ends in "order by d".
+constexpr store::SortedQuery byTeeth(std::string_view select) {
+    return {.select = select, .orderBy = "order by ", .key = "d", .ascending = ""};
+}
+
 // Corona with Modulo 0.4 is the pair FIND shows in the full-list layout.
 const std::array<TypeModulePair, 4> kCrownGearPairs{{
-    {"SELECT * FROM Gears where M= '0.4' AND T='C' order by d", "Lista Corone Modulo 0.4", &kFullListLayout},
-    {"SELECT * FROM Gears where M= '0.6' AND T='C' order by d", "Lista Corone Modulo 0.6", &kFilteredLayout},
-    {"SELECT * FROM Gears where M= '48' AND T='C' order by d", "Lista Corone Modulo 48", &kFilteredLayout},
-    {"SELECT * FROM Gears where M= '64' AND T='C' order by d", "Lista Corone Modulo 64", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '0.4' AND T='C' "), "Lista Corone Modulo 0.4", &kFullListLayout},
+    {byTeeth("SELECT * FROM Gears where M= '0.6' AND T='C' "), "Lista Corone Modulo 0.6", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '48' AND T='C' "), "Lista Corone Modulo 48", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '64' AND T='C' "), "Lista Corone Modulo 64", &kFilteredLayout},
 }};
 
 const std::array<TypeModulePair, 4> kPinionPairs{{
-    {"SELECT * FROM Gears where M= '0.4' AND T='P' order by d", "Lista Pignioni Modulo 0.4", &kFilteredLayout},
-    {"SELECT * FROM Gears where M= '0.6' AND T='P' order by d", "Lista Pignioni Modulo 0.6", &kFilteredLayout},
-    {"SELECT * FROM Gears where M= '48' AND T='P' order by d", "Lista Pignioni Modulo 48", &kFilteredLayout},
-    {"SELECT * FROM Gears where M= '64' AND T='P' order by d", "Lista Pignioni Modulo 64", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '0.4' AND T='P' "), "Lista Pignioni Modulo 0.4", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '0.6' AND T='P' "), "Lista Pignioni Modulo 0.6", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '48' AND T='P' "), "Lista Pignioni Modulo 48", &kFilteredLayout},
+    {byTeeth("SELECT * FROM Gears where M= '64' AND T='P' "), "Lista Pignioni Modulo 64", &kFilteredLayout},
 }};
 
 }  // namespace
 
 const std::array<TypeModulePair, 4>& crownGearPairs() { return kCrownGearPairs; }
 const std::array<TypeModulePair, 4>& pinionPairs() { return kPinionPairs; }
+
+void startListingPairs(Form1& form) {
+    form.Combo1.clear();
+    form.List1.clear();
+    openNewConnection(form);
+    newRecordset(form);
+}
 
 void forEachSelectedModule(Form1& form, const std::array<TypeModulePair, 4>& pairs,
                            const std::function<void(const TypeModulePair&)>& fill) {
@@ -36,7 +48,7 @@ void forEachSelectedModule(Form1& form, const std::array<TypeModulePair, 4>& pai
 }
 
 void fillListsWithPair(Form1& form, const TypeModulePair& pair, const RowLayout& layout) {
-    openRecordset(form, std::string(pair.query));
+    openRecordset(form, pair.query);
     appendEveryGear(form, layout);
     closeRecordsetAndConnection(form);
 }

@@ -1,14 +1,16 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "form/form.h"
 #include "store/gear.h"
+#include "store/sorted_query.h"
 
 namespace zanfiro {
 
-// The steps every handler takes with the data source, with the arguments
-// the program always passes.
+// The steps every handler takes with the data source.
 
 // Creates a new connection object, stores it in the form and opens it.
 store::Connection& openNewConnection(Form1& form);
@@ -18,6 +20,7 @@ store::Recordset& newRecordset(Form1& form);
 
 // Opens the form's recordset on a query with the form's connection.
 void openRecordset(Form1& form, const std::string& query);
+void openRecordset(Form1& form, const store::SortedQuery& query);
 
 // Closes the recordset, then the connection.
 void closeRecordsetAndConnection(Form1& form);
@@ -25,11 +28,17 @@ void closeRecordsetAndConnection(Form1& form);
 // The five columns of one gear, read by name from the current record.
 store::GearRecord currentGear(const store::Recordset& recordset);
 
-// How one gear is shown: one text for Combo1 and one for List1.
+// How one gear is shown in a list: its ID, D, M, T and QTY in this order,
+// each column's text (nothing for Null) after the fixed text given for it.
+using RowTexts = std::array<std::string_view, 4>;  // before D, M, T and QTY
+
+// One layout gives a row for Combo1 and another for List1.
 struct RowLayout {
-    std::string (*comboRow)(const store::GearRecord&);
-    std::string (*boxRow)(const store::GearRecord&);
+    RowTexts comboRow;
+    RowTexts boxRow;
 };
+
+std::string rowText(const RowTexts& before, const store::GearRecord& gear);
 
 // Walks the open recordset to its end, appending each gear's Combo1 row
 // and then its List1 row.

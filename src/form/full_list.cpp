@@ -1,45 +1,17 @@
 #include "form/full_list.h"
 
-#include "base/text.h"
-
 namespace zanfiro {
 
-std::string fullListComboRow(const store::GearRecord& gear) {
-    return concat({
-        gear.ID.textOrEmpty(),
-        "   -      Denti  ",
-        gear.D.textOrEmpty(),
-        "\t",
-        "    ",
-        "     Modulo    ",
-        gear.M.textOrEmpty(),
-        "\t",
-        "      Tipo    ",
-        gear.T.textOrEmpty(),
-        "\t",
-        "    QTY   ",
-        gear.QTY.textOrEmpty(),
-    });
-}
+// In Combo1 nine spaces stand between the tab and Modulo: four, then five
+// before the word.
+// clang-format off
+constinit const RowLayout kFullListLayout{
+    .comboRow = {"   -      Denti  ", "\t" "    " "     Modulo    ", "\t" "      Tipo    ", "\t" "    QTY   "},
+    .boxRow   = {"   -      Denti  ", "\t" "     Modulo  ",            "\t" "Tipo  ",         "\t" "   QTY   "},
+};
+// clang-format on
 
-std::string fullListBoxRow(const store::GearRecord& gear) {
-    return concat({
-        gear.ID.textOrEmpty(),
-        "   -      Denti  ",
-        gear.D.textOrEmpty(),
-        "\t",
-        "     Modulo  ",
-        gear.M.textOrEmpty(),
-        "\t",
-        "Tipo  ",
-        gear.T.textOrEmpty(),
-        "\t",
-        "   QTY   ",
-        gear.QTY.textOrEmpty(),
-    });
-}
-
-void loadFullList(Form1& form, const std::string& query) {
+void loadFullList(Form1& form, const store::SortedQuery& query) {
     openNewConnection(form);
     newRecordset(form);
     openRecordset(form, query);

@@ -1,17 +1,25 @@
 #include "form/startup.h"
 
+#include "form/editor.h"
 #include "form/full_list.h"
 
 namespace zanfiro {
 
-void loadStartupList(Form1& form) {
-    form.Text1.setText("");
-    form.Combo3.setText("");
-    form.Combo2.setText("");
-    form.Text4.setText("");
+void selectStartUpOptions(Form1& form) {
     form.Option3.select();
     form.Option1.select();
-    loadFullList(form, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC");
+}
+
+void loadStartupList(Form1& form) {
+    emptyEditor(form);
+    selectStartUpOptions(form);
+    loadFullList(form,
+                 {
+                     .select = "SELECT ID, D, M, T, QTY FROM Gears ",
+                     .orderBy = "ORDER BY ",
+                     .key = "M",
+                     .ascending = " ASC",
+                 });
     form.Label1.setCaption("Lista Completa");
 }
 

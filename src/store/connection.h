@@ -7,9 +7,6 @@ namespace zanfiro::store {
 
 class Session;
 
-// Options argument left to the data source's default.
-inline constexpr int kUnspecified = -1;
-
 // A connection to the data source named by an ODBC connection string. One
 // is made, opened and closed by every operation that touches the gears.
 class Connection {
@@ -20,11 +17,12 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens the database the string names. Nothing is ever created: a
-    // missing file or folder is a failure that names the path.
-    void open(const std::string& connectionString, const std::string& userId, const std::string& password, int options);
+    // missing file or folder is a failure that names the path. Whatever an
+    // engine needs to log in comes from its own settings.
+    void open(const std::string& connectionString);
 
     // Runs one statement (insert, update, delete) and keeps no result.
-    void execute(const std::string& commandText, int options);
+    void execute(const std::string& commandText);
 
     void close();
     bool isOpen() const { return session_ != nullptr; }

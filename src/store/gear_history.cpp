@@ -35,6 +35,73 @@ std::vector<const GearColumn*> gearValueColumns() {
     return columns;
 }
 
+namespace {
+
+// The statements that fire the history's triggers, in the order of the
+// dialect's trigger names.
+struct HistoryEvent {
+    ChangeKind kind;
+    std::string_view event;
+};
+constexpr HistoryEvent kHistoryEvents[] = {
+    {ChangeKind::Insert, "INSERT"},
+    {ChangeKind::Update, "UPDATE"},
+    {ChangeKind::Delete, "DELETE"},
+};
+
+// "NEW.D, NEW.M, NEW.T, NEW.QTY" for `row` NEW, or the history's columns
+// that keep them ("NewD, ...") for an empty `row`.
+std::string valueList(std::string_view row, bool after) {
+    std::string list;
+    for (const GearColumn* column : gearValueColumns())
+        list += concat(
+            {list.empty() ? "" : ", ", row.empty() ? historyColumn(*column, after) : concat({row, ".", column->name})});
+    return list;
+}
+
+}  // namespace
+
+// A row per insert, update and delete, written inside the statement that
+// made the change, so that a statement that fails leaves none; none for an
+// update that changes no value (SAVE pressed on a gear as it was).
+std::vector<std::string> historySchema(const SqlDialect& sql) {
+    std::string columns = concat({kHistorySeq,
+                                  " ",
+                                  sql.counter,
+                                  ", ",
+                                  kHistoryAt,
+                                  " ",
+                                  sql.columnType(ColumnKind::Text),
+                                  " NOT NULL, ",
+                                  kHistoryChange,
+                                  " ",
+                                  sql.columnType(ColumnKind::Text),
+                                  " NOT NULL, ID ",
+                                  sql.columnType(ColumnKind::WholeNumber)});
+    for (const bool after : {false, true})
+        for (const GearColumn* column : gearValueColumns())
+            columns += concat({", ", historyColumn(*column, after), " ", sql.columnType(column->kind)});
+    std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
+
+    std::string changed;
+    for (const GearColumn& column : kGearColumns)
+        changed +=
+            concat({changed.empty() ? "" : " OR ", "OLD.", column.name, sql.isDistinctFrom, "NEW.", column.name});
+    for (std::size_t i = 0; i < std::size(kHistoryEvents); ++i) {
+        const ChangeKind kind = kHistoryEvents[i].kind;
+        const bool before = kind != ChangeKind::Insert, after = kind != ChangeKind::Delete;
+        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
+        std::string values = concat({sql.nowUtc, ", '", changeName(kind), "', ", after ? "NEW.ID" : "OLD.ID"});
+        if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD", false);
+        if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW", true);
+        const std::string record = concat({"INSERT INTO ", kHistoryTable, " (", into, ") VALUES (", values, ")"});
+        for (std::string& statement : sql.trigger(
+                 sql.historyTriggers[i], kHistoryEvents[i].event, kind == ChangeKind::Update ? changed : "", record))
+            statements.push_back(std::move(statement));
+    }
+    return statements;
+}
+
 std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t> id,
                                     std::optional<std::string> sinceUtc) {
     std::string columns = concat({kHistorySeq, ", ", kHistoryAt, ", ", kHistoryChange, ", ID"});

@@ -8,6 +8,7 @@
 
 #include "store/gear.h"
 #include "store/session.h"
+#include "store/sql_dialect.h"
 
 namespace zanfiro::store {
 
@@ -34,6 +35,10 @@ std::string historyColumn(const GearColumn& column, bool after);
 
 // The value columns of a gear: kGearColumns without the ID.
 std::vector<const GearColumn*> gearValueColumns();
+
+// The statements that make the table and its triggers, in the engine's
+// dialect; each leaves what is there already in place.
+std::vector<std::string> historySchema(const SqlDialect& sql);
 
 struct GearChange {
     std::int64_t seq = 0;

@@ -22,10 +22,10 @@ std::string columnList(bool withId) {
 
 std::string gearColumnList() { return columnList(true); }
 
-std::string gearsTableSchema(std::string_view (*typeOf)(ColumnKind)) {
+std::string gearsTableSchema(const SqlDialect& sql) {
     std::string columns;
     for (const GearColumn& column : kGearColumns)
-        columns += concat({columns.empty() ? "" : ", ", column.name, " ", typeOf(column.kind)});
+        columns += concat({columns.empty() ? "" : ", ", column.name, " ", sql.columnType(column.kind)});
     return concat({"CREATE TABLE ", kGearsTable, " (", columns, ")"});
 }
 

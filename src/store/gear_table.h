@@ -7,6 +7,7 @@
 
 #include "store/gear.h"
 #include "store/session.h"
+#include "store/sql_dialect.h"
 
 namespace zanfiro::store {
 
@@ -15,9 +16,8 @@ namespace zanfiro::store {
 // "ID, D, M, T, QTY": every column, in the table's order.
 std::string gearColumnList();
 
-// The statement that makes the table Gears, each column's type as an engine
-// names the kind of value it holds.
-std::string gearsTableSchema(std::string_view (*typeOf)(ColumnKind));
+// The statement that makes the table Gears in the engine's dialect.
+std::string gearsTableSchema(const SqlDialect& sql);
 
 // Stores one gear with its values as they are (a text where a number
 // belongs, Null). A Null ID lets the database give the next one.

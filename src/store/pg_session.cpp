@@ -1,13 +1,11 @@
 #include "store/pg_session.h"
 
-#include <cctype>
-
 #include "base/text.h"
-#include "store/access_sql.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
 #include "store/gear_table.h"
 #include "store/pg.h"
+#include "store/server_sql.h"
 
 namespace zanfiro::store {
 
@@ -26,120 +24,52 @@ std::string_view columnType(ColumnKind kind) {
     return {};
 }
 
-// The program's SQL in the server's dialect: DELETE * loses its star, each
-// ? outside a quoted literal or name becomes $1, $2, ..., and a statement
-// that ends in ORDER BY sorts gears of equal keys by ID. The file's engine
-// returns those in the order of their IDs, so that the gears of one module
-// keep their places in the start-up list after an update; the server would
-// return them in the order it last wrote them.
-std::string serverSql(std::string_view accessSql) {
-    const std::string sql = withoutDeleteStar(accessSql);
-    std::string out;
-    out.reserve(sql.size() + 4);
-    char quote = 0;
-    int parameter = 0;
-    bool ordered = false;
-    for (std::size_t i = 0; i < sql.size(); ++i) {
-        const char c = sql[i];
-        if (quote) {
-            if (c == quote) quote = 0;  // a doubled quote closes and reopens
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '?') {
-            out += "$" + std::to_string(++parameter);
-            continue;
-        } else if ((i == 0 || std::isspace(static_cast<unsigned char>(sql[i - 1]))) &&
-                   lower(std::string_view(sql).substr(i, 9)) == "order by ") {
-            ordered = true;
-        }
-        out += c;
-    }
-    if (ordered) out = concat({trimmed(out, " \t\r\n;"), ", ID"});
-    return out;
+// A function for the trigger's statement, then the trigger. Dropped and
+// made again rather than replaced, which servers before PostgreSQL 14
+// cannot do.
+std::vector<std::string> serverTrigger(std::string_view name, std::string_view event, std::string_view when,
+                                       std::string_view statement) {
+    return {
+        concat({"CREATE OR REPLACE FUNCTION ",
+                name,
+                "() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN ",
+                statement,
+                "; RETURN NULL; END $body$"}),
+        concat({"DROP TRIGGER IF EXISTS ", name, " ON ", kGearsTable}),
+        concat({"CREATE TRIGGER ",
+                name,
+                " AFTER ",
+                event,
+                " ON ",
+                kGearsTable,
+                " FOR EACH ROW",
+                when.empty() ? "" : " WHEN (",
+                when,
+                when.empty() ? "" : ")",
+                " EXECUTE FUNCTION ",
+                name,
+                "()"}),
+    };
 }
 
-// The history's triggers by name, with the kind each records.
-struct HistoryTrigger {
-    std::string_view name;
-    std::string_view event;
-    ChangeKind kind;
+constexpr SqlDialect kServer{
+    .columnType = columnType,
+    .counter = "bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY",
+    .nowUtc = "to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')",
+    .isDistinctFrom = " IS DISTINCT FROM ",
+    .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
+    .trigger = serverTrigger,
 };
-constexpr HistoryTrigger kHistoryTriggers[] = {
-    {"gears_history_insert", "INSERT", ChangeKind::Insert},
-    {"gears_history_update", "UPDATE", ChangeKind::Update},
-    {"gears_history_delete", "DELETE", ChangeKind::Delete},
-};
-
-// "NEW.D, NEW.M, NEW.T, NEW.QTY", or with OLD; or the history's own names.
-std::string valueList(std::string_view row, bool after = false) {
-    std::string list;
-    for (const GearColumn* column : gearValueColumns())
-        list +=
-            concat({list.empty() ? "" : ", ",
-                    row.empty() ? historyColumn(*column, after) : std::string(row) + "." + std::string(column->name)});
-    return list;
-}
-
-// The history table and the triggers that fill it, as the file keeps them:
-// a row per insert, update and delete, none for an update that changes no
-// value, each written inside the statement that made the change, so that a
-// statement that fails leaves none.
-std::vector<std::string> historySchema() {
-    std::string columns = concat({kHistorySeq,
-                                  " bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, ",
-                                  kHistoryAt,
-                                  " text NOT NULL, ",
-                                  kHistoryChange,
-                                  " text NOT NULL, ID bigint"});
-    for (const bool after : {false, true})
-        for (const GearColumn* column : gearValueColumns())
-            columns += concat({", ", historyColumn(*column, after), " ", columnType(column->kind)});
-    std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
-    for (const HistoryTrigger& trigger : kHistoryTriggers) {
-        const bool before = trigger.kind != ChangeKind::Insert, after = trigger.kind != ChangeKind::Delete;
-        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
-        std::string values = concat({"to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS'), '",
-                                     changeName(trigger.kind),
-                                     "', ",
-                                     after ? "NEW.ID" : "OLD.ID"});
-        if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD");
-        if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW");
-        statements.push_back(concat({"CREATE OR REPLACE FUNCTION ",
-                                     trigger.name,
-                                     "() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN INSERT INTO ",
-                                     kHistoryTable,
-                                     " (",
-                                     into,
-                                     ") VALUES (",
-                                     values,
-                                     "); RETURN NULL; END $body$"}));
-        // Dropped and made again rather than replaced, which servers before
-        // PostgreSQL 14 cannot do.
-        statements.push_back(concat({"DROP TRIGGER IF EXISTS ", trigger.name, " ON ", kGearsTable}));
-        statements.push_back(concat({"CREATE TRIGGER ",
-                                     trigger.name,
-                                     " AFTER ",
-                                     trigger.event,
-                                     " ON ",
-                                     kGearsTable,
-                                     " FOR EACH ROW",
-                                     trigger.kind == ChangeKind::Update ? " WHEN (OLD IS DISTINCT FROM NEW)" : "",
-                                     " EXECUTE FUNCTION ",
-                                     trigger.name,
-                                     "()"}));
-    }
-    return statements;
-}
 
 bool keepsServerHistory(pg::Connection& connection) {
     std::string names;
-    for (const HistoryTrigger& trigger : kHistoryTriggers)
-        names += concat({names.empty() ? "'" : ", '", trigger.name, "'"});
+    for (const std::string_view trigger : kServer.historyTriggers)
+        names += concat({names.empty() ? "'" : ", '", trigger, "'"});
     const pg::Result found = connection.exec(
         concat({"SELECT (SELECT count(*) FROM pg_trigger WHERE tgname IN (",
                 names,
                 ") AND tgrelid = to_regclass('gears')) + (to_regclass('gearshistory') IS NOT NULL)::int"}));
-    return found.value(0, 0).number() == static_cast<std::int64_t>(std::size(kHistoryTriggers) + 1);
+    return found.value(0, 0).number() == static_cast<std::int64_t>(kServer.historyTriggers.size() + 1);
 }
 
 class ServerCursor final : public Cursor {
@@ -165,6 +95,11 @@ public:
 
     std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> parameters) override {
         return std::make_unique<ServerCursor>(connection_.exec(serverSql(sql), parameters));
+    }
+
+    // The server puts Null last unless told; the file puts it first.
+    std::unique_ptr<Cursor> query(const SortedQuery& sorted) override {
+        return query(concat({sorted.text(), " NULLS FIRST, ID"}), {});
     }
 
     void begin() override {
@@ -193,7 +128,7 @@ public:
 
     bool addHistory() override {
         if (keepsServerHistory(connection_)) return false;
-        for (const std::string& statement : historySchema()) connection_.exec(statement);
+        for (const std::string& statement : historySchema(kServer)) connection_.exec(statement);
         return true;
     }
 
@@ -216,8 +151,8 @@ bool createServerGearsTable(const std::string& conninfo) {
         return false;
     }
     connection.exec("BEGIN");
-    connection.exec(gearsTableSchema(columnType));
-    for (const std::string& statement : historySchema()) connection.exec(statement);
+    connection.exec(gearsTableSchema(kServer));
+    for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
     connection.exec("COMMIT");
     return true;
 }

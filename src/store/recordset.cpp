@@ -12,12 +12,19 @@ namespace zanfiro::store {
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 
-void Recordset::open(const std::string& source, const Connection& activeConnection, CursorType /*cursorType*/,
-                     LockType /*lockType*/, int /*options*/) {
-    // The walk is one pass from the first row to the last, so every cursor
-    // type the program asks for is served by one forward cursor.
+void Recordset::open(const std::string& source, const Connection& activeConnection) {
     auto session = activeConnection.session();
     auto cursor = session->query(source);
+    start(std::move(session), std::move(cursor));
+}
+
+void Recordset::open(const SortedQuery& source, const Connection& activeConnection) {
+    auto session = activeConnection.session();
+    auto cursor = session->query(source);
+    start(std::move(session), std::move(cursor));
+}
+
+void Recordset::start(std::shared_ptr<Session> session, std::unique_ptr<Cursor> cursor) {
     std::vector<std::string> names;
     for (int i = 0; i < cursor->columnCount(); ++i) names.push_back(lower(cursor->columnName(i)));
     atEnd_ = !cursor->next();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "store/sorted_query.h"
 #include "store/value.h"
 
 namespace zanfiro::store {
@@ -11,9 +12,6 @@ namespace zanfiro::store {
 class Connection;
 class Cursor;
 class Session;
-
-enum class CursorType { ForwardOnly = 0, Keyset = 1 };
-enum class LockType { Unspecified = -1, ReadOnly = 1 };
 
 // The rows of one query, walked from the first to the last.
 class Recordset {
@@ -23,8 +21,10 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    void open(const std::string& source, const Connection& activeConnection, CursorType cursorType, LockType lockType,
-              int options);
+    // The walk is one pass from the first row to the last, so one forward
+    // cursor serves every query.
+    void open(const std::string& source, const Connection& activeConnection);
+    void open(const SortedQuery& source, const Connection& activeConnection);
 
     // True when no record is current: after the last one, or at once when
     // the query found none.
@@ -39,6 +39,8 @@ public:
     bool isOpen() const { return cursor_ != nullptr; }
 
 private:
+    void start(std::shared_ptr<Session> session, std::unique_ptr<Cursor> cursor);
+
     // Declared before the cursor, which must go first.
     std::shared_ptr<Session> session_;
     std::unique_ptr<Cursor> cursor_;

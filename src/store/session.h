@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/sorted_query.h"
 #include "store/value.h"
 
 namespace zanfiro::store {
@@ -38,6 +39,10 @@ public:
     // Runs one query; its rows are read through the cursor, which must not
     // outlive the session.
     virtual std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> parameters = {}) = 0;
+
+    // Runs a list's query in the order every engine gives a list: Null
+    // first, then by the key, gears of equal keys by ID.
+    virtual std::unique_ptr<Cursor> query(const SortedQuery& sorted) = 0;
 
     // Nothing written after begin() reaches the database before commit():
     // a session closed without it leaves the database as it was. begin()

@@ -26,77 +26,29 @@ std::string_view columnType(ColumnKind kind) {
     return {};
 }
 
-// The triggers by name, with the kind each records.
-struct HistoryTrigger {
-    std::string_view name;
-    std::string_view event;
-    ChangeKind kind;
+std::vector<std::string> sqliteTrigger(std::string_view name, std::string_view event, std::string_view when,
+                                       std::string_view statement) {
+    return {concat({"CREATE TRIGGER IF NOT EXISTS ",
+                    name,
+                    " AFTER ",
+                    event,
+                    " ON ",
+                    kGearsTable,
+                    when.empty() ? "" : " WHEN ",
+                    when,
+                    " BEGIN ",
+                    statement,
+                    "; END"})};
+}
+
+constexpr SqlDialect kSqlite{
+    .columnType = columnType,
+    .counter = "INTEGER PRIMARY KEY AUTOINCREMENT",
+    .nowUtc = "strftime('%Y-%m-%d %H:%M:%f', 'now')",
+    .isDistinctFrom = " IS NOT ",
+    .historyTriggers = {"GearsHistoryInsert", "GearsHistoryUpdate", "GearsHistoryDelete"},
+    .trigger = sqliteTrigger,
 };
-constexpr HistoryTrigger kHistoryTriggers[] = {
-    {"GearsHistoryInsert", "INSERT", ChangeKind::Insert},
-    {"GearsHistoryUpdate", "UPDATE", ChangeKind::Update},
-    {"GearsHistoryDelete", "DELETE", ChangeKind::Delete},
-};
-
-// "NEW.D, NEW.M, NEW.T, NEW.QTY", or with OLD.
-std::string rowValues(std::string_view row) {
-    std::string list;
-    for (const GearColumn* column : gearValueColumns())
-        list += concat({list.empty() ? "" : ", ", row, ".", column->name});
-    return list;
-}
-
-std::string historyColumns(bool after) {
-    std::string list;
-    for (const GearColumn* column : gearValueColumns())
-        list += concat({list.empty() ? "" : ", ", historyColumn(*column, after)});
-    return list;
-}
-
-// The table and the triggers that fill it. A trigger runs inside the
-// statement that fired it, so a statement that fails leaves no row; an
-// update that changes no value (SAVE pressed on a gear as it was) is no
-// change and leaves none either.
-std::vector<std::string> historySchema() {
-    std::string columns = concat({kHistorySeq,
-                                  " INTEGER PRIMARY KEY AUTOINCREMENT, ",
-                                  kHistoryAt,
-                                  " TEXT NOT NULL, ",
-                                  kHistoryChange,
-                                  " TEXT NOT NULL, ",
-                                  "ID INTEGER"});
-    for (const bool after : {false, true})
-        for (const GearColumn* column : gearValueColumns())
-            columns += concat({", ", historyColumn(*column, after), " ", columnType(column->kind)});
-    std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
-
-    std::string changed = "OLD.ID IS NOT NEW.ID";
-    for (const GearColumn* column : gearValueColumns())
-        changed += concat({" OR OLD.", column->name, " IS NOT NEW.", column->name});
-    for (const HistoryTrigger& trigger : kHistoryTriggers) {
-        const bool before = trigger.kind != ChangeKind::Insert, after = trigger.kind != ChangeKind::Delete;
-        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
-        std::string values = concat(
-            {"strftime('%Y-%m-%d %H:%M:%f', 'now'), '", changeName(trigger.kind), "', ", after ? "NEW.ID" : "OLD.ID"});
-        if (before) into += ", " + historyColumns(false), values += ", " + rowValues("OLD");
-        if (after) into += ", " + historyColumns(true), values += ", " + rowValues("NEW");
-        statements.push_back(concat({"CREATE TRIGGER IF NOT EXISTS ",
-                                     trigger.name,
-                                     " AFTER ",
-                                     trigger.event,
-                                     " ON ",
-                                     kGearsTable,
-                                     trigger.kind == ChangeKind::Update ? " WHEN " + changed : "",
-                                     " BEGIN INSERT INTO ",
-                                     kHistoryTable,
-                                     " (",
-                                     into,
-                                     ") VALUES (",
-                                     values,
-                                     "); END"}));
-    }
-    return statements;
-}
 
 // The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
 // An index on each, holding every column, lets SQLite read 30,000 gears in
@@ -150,10 +102,10 @@ private:
 
 bool keepsSqliteHistory(sqlite::Database& db) {
     std::string names = concat({"'", kHistoryTable, "'"});
-    for (const HistoryTrigger& trigger : kHistoryTriggers) names += concat({", '", trigger.name, "'"});
+    for (const std::string_view trigger : kSqlite.historyTriggers) names += concat({", '", trigger, "'"});
     SqliteCursor count(db, concat({"SELECT count(*) FROM sqlite_master WHERE name IN (", names, ")"}), {});
     count.next();
-    return count.value(0).number() == static_cast<std::int64_t>(std::size(kHistoryTriggers) + 1);
+    return count.value(0).number() == static_cast<std::int64_t>(kSqlite.historyTriggers.size() + 1);
 }
 
 class SqliteSession final : public Session {
@@ -169,6 +121,13 @@ public:
 
     std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> parameters) override {
         return std::make_unique<SqliteCursor>(*db_, withoutDeleteStar(sql), parameters);
+    }
+
+    // SQLite sorts Null before every value. Gears of equal keys come by ID
+    // from the lists' indexes; the ID is named all the same, since without
+    // it the order of equal keys would be the query planner's choice.
+    std::unique_ptr<Cursor> query(const SortedQuery& sorted) override {
+        return query(concat({sorted.text(), ", ID"}), {});
     }
 
     void begin() override { db_->exec("BEGIN IMMEDIATE"); }
@@ -195,7 +154,7 @@ public:
 
     bool addHistory() override {
         if (keepsSqliteHistory(*db_)) return false;
-        for (const std::string& statement : historySchema()) db_->exec(statement);
+        for (const std::string& statement : historySchema(kSqlite)) db_->exec(statement);
         return true;
     }
 
@@ -256,8 +215,8 @@ void createSqliteDatabase(const std::filesystem::path& file) {
     try {
         sqlite::Database db(file, sqlite::Database::Mode::CreateNew);
         db.exec("BEGIN");
-        db.exec(gearsTableSchema(columnType));
-        for (const std::string& statement : historySchema()) db.exec(statement);
+        db.exec(gearsTableSchema(kSqlite));
+        for (const std::string& statement : historySchema(kSqlite)) db.exec(statement);
         addListIndexes(db);
         db.exec("COMMIT");
     } catch (...) {

@@ -133,5 +133,39 @@ TEST_F(Stock, RefreshTakesTheTypeOnlyFromExactlyCOrPInCombo2) {
     }
 }
 
+// Gears without teeth or module, equal keys, modules that sort as text and teeth as numbers; gears 2 and 4 written
+// last, which a server would return last among their equals.
+class Unsorted : public WindowTest {
+protected:
+    void SetUp() override {
+        for (const auto& [D, M] : std::vector<std::pair<store::Value, store::Value>>{{num(40), txt("0.6")},
+                                                                                     {null(), txt("0.4")},
+                                                                                     {num(40), null()},
+                                                                                     {num(9), txt("0.4")},
+                                                                                     {num(40), txt("0.4")},
+                                                                                     {null(), txt("0.4")},
+                                                                                     {num(9), txt("0.4")},
+                                                                                     {num(100), txt("100")},
+                                                                                     {num(5), txt("0.4 ")}})
+            db.insert({.D = D, .M = M, .T = txt("C"), .QTY = num(1)});
+        db.execute("UPDATE Gears SET QTY = 2 WHERE ID IN (2, 4)");
+        open();
+    }
+};
+
+TEST_F(Unsorted, StartUpListsGearsWithoutModuleFirstThenByModuleAndId) {
+    EXPECT_EQ(ui.shown().ids, (std::vector<std::string>{"3", "2", "4", "5", "6", "7", "9", "1", "8"}));
+}
+
+TEST_F(Unsorted, LoadAllListsGearsWithoutTeethFirstThenByTeethAndId) {
+    ui.press("Command1");
+    EXPECT_EQ(ui.shown().ids, (std::vector<std::string>{"2", "6", "9", "4", "7", "1", "3", "5", "8"}));
+}
+
+TEST_F(Unsorted, FindListsGearsWithoutTeethFirstThenByTeethAndId) {
+    ui.press("Command6");
+    EXPECT_EQ(ui.shown().ids, (std::vector<std::string>{"2", "6", "4", "7", "5"}));
+}
+
 }  // namespace
 }  // namespace zanfiro::testing

@@ -21,7 +21,7 @@ const std::string kAccess = "driver={Microsoft Access Driver (*.mdb)};dbq=";
 
 std::unique_ptr<Connection> connect(const TempDatabase& db) {
     auto connection = std::make_unique<Connection>();
-    connection->open(db.connectionString(), "", "", kUnspecified);
+    connection->open(db.connectionString());
     return connection;
 }
 
@@ -29,7 +29,7 @@ std::unique_ptr<Connection> connect(const TempDatabase& db) {
 Rows rowsOf(const TempDatabase& db, const std::string& query, const Rows& fields) {
     const auto connection = connect(db);
     Recordset records;
-    records.open(query, *connection, CursorType::Keyset, LockType::Unspecified, kUnspecified);
+    records.open(query, *connection);
     Rows rows;
     for (; !records.eof(); records.moveNext()) {
         rows.emplace_back();
@@ -86,7 +86,7 @@ int refusedStatement(Engine engine) { return engine == Engine::File ? SQLITE_ERR
 class OnEngine : public ::testing::TestWithParam<Engine> {
 protected:
     Failure run(const std::string& statement) {
-        return failureOf([&] { connect(db)->execute(statement, kUnspecified); });
+        return failureOf([&] { connect(db)->execute(statement); });
     }
     TempDatabase db{TempDatabase::Content::EmptyTable, GetParam()};
 };
@@ -127,18 +127,6 @@ TEST_P(Statements, TeethAsTextStayTextOnAFileAndAreRefusedByTheServer) {
     }
 }
 
-// Modules as text, teeth as numbers, gears of equal keys by ID, look-alike modules apart.
-TEST_P(OnEngine, ModulesSortAsTextTeethAsNumbersAndTiesByTheirIds) {
-    for (const auto& [D, M] : {std::pair{10, "64"}, {9, "0.6"}, {100, "100"}, {48, "48"}, {40, "0.4 "}, {40, "0.4"}})
-        db.insert(D, M, "C", 1);
-    db.execute("UPDATE Gears SET QTY = 2 WHERE ID = 5");  // a server would move the gear it wrote last
-    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY M ASC", {"M"}),
-              (Rows{"0.4", "0.4 ", "0.6", "100", "48", "64"}));
-    EXPECT_EQ(rowsOf(db, "SELECT ID, D, M, T, QTY FROM Gears ORDER BY D ASC", {"ID"}),
-              (Rows{"2", "1", "5", "6", "4", "3"}));
-    EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears where M= '0.4' AND T='C' order by d", {"ID"}), Rows{"6"});
-}
-
 TEST_P(OnEngine, FieldsGoByNameInAnyCaseWithNullAsNothing) {
     db.insert({.ID = num(7), .D = null(), .M = txt("0.4"), .T = null(), .QTY = num(12)});
     EXPECT_EQ(rowsOf(db, "SELECT * FROM Gears WHERE id = 7", {"ID", "id", "Id", "d", "M", "m", "t", "QTY", "Qty"}),
@@ -156,7 +144,7 @@ TEST_P(OnEngine, MissingTableFailsAtTheFirstQuery) {
 class Open : public ::testing::Test {
 protected:
     Failure openFile(const std::filesystem::path& file) {
-        return failureOf([&] { Connection().open(kAccess + file.string(), "", "", kUnspecified); });
+        return failureOf([&] { Connection().open(kAccess + file.string()); });
     }
     void write(const std::string& content) { std::ofstream(file, std::ios::binary) << content; }
     std::ptrdiff_t entries() const { return std::distance(std::filesystem::directory_iterator(db.folder()), {}); }

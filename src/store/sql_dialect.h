@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/gear.h"
+
+namespace zanfiro::store {
+
+// The few words in which two engines' SQL differ where the program makes
+// its tables: everything else (the columns, what the history records and
+// when) is written once, in gear_table.cpp and gear_history.cpp.
+struct SqlDialect {
+    // The column type that holds each kind of value.
+    std::string_view (*columnType)(ColumnKind);
+    // The type of a key the engine counts up by itself, never reusing one.
+    std::string_view counter;
+    // The present moment in UTC, as "YYYY-MM-DD HH:MM:SS.SSS".
+    std::string_view nowUtc;
+    // Compares two values, Null included: true when they differ.
+    std::string_view isDistinctFrom;
+    // The history's triggers' names, for an insert, an update and a delete.
+    std::array<std::string_view, 3> historyTriggers;
+    // The statements that make the trigger `name` run `statement` after
+    // every row of Gears that `event` touches, when `when` holds (always
+    // when it is empty). OLD and NEW name the row before and after.
+    std::vector<std::string> (*trigger)(std::string_view name, std::string_view event, std::string_view when,
+                                        std::string_view statement);
+};
+
+}  // namespace zanfiro::store
