@@ -69,6 +69,11 @@ ClassicComboBox::ClassicComboBox(QWidget* parent) : QComboBox(parent) {
     // On losing the focus Qt makes an entry that matches the text current
     // and emits activated: a text the program wrote would raise a Click.
     QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+    // Qt leaves the cursor at the end of a chosen entry, and a row of Combo1
+    // is wider than the field: only its tail would show, not the ID and the
+    // teeth that SAVE and DELETE go by. Connected before the window's
+    // handlers, so that a failure they report already finds the ID in view.
+    QObject::connect(this, &QComboBox::activated, this, [this] { lineEdit()->setCursorPosition(0); });
     setMaxVisibleItems(16);
     // Measuring every row for a size hint costs seconds with 30,000 rows;
     // the combo's size is fixed anyway.

@@ -78,8 +78,8 @@ private:
 };
 
 // A combo box with the classic behaviour: Return adds no entry, typing
-// completes nothing, the drop-down shows whole rows and stays fast with tens
-// of thousands of them.
+// completes nothing, a chosen entry shows from its start, the drop-down shows
+// whole rows and stays fast with tens of thousands of them.
 class ClassicComboBox final : public QComboBox {
 public:
     explicit ClassicComboBox(QWidget* parent);

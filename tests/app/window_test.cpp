@@ -1,7 +1,9 @@
 // The window as built from the control table and started, Tab order, option groups, combos, typed keys.
 #include "window_test.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 #include <gmock/gmock.h>
 
 #include <map>
@@ -14,6 +16,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using zanfiro::testing::PrintTo;
 
 // The Qt class each kind of control of the table is made of.
 const std::map<ControlKind, const char*> kQtClass = {
@@ -162,6 +166,64 @@ TEST_F(StartedWindow, ComboTextWrittenByTheProgramRaisesNoClick) {
     EXPECT_EQ(ui.options(), kStartUpOptions);
     EXPECT_EQ(ui.text("Text1"), "");
     EXPECT_EQ(ui.status(), "Lista Completa");
+}
+
+// The ways an operator chooses the second row of Combo1, gear 10 with 18 teeth, its row wider than the field.
+void clickInTheDropDown(WindowHarness& ui) {
+    QComboBox* box = ui.combo("Combo1");
+    box->showPopup();
+    QTest::mouseClick(
+        box->view()->viewport(), Qt::LeftButton, {}, box->view()->visualRect(box->model()->index(1, 0)).center());
+}
+
+void press(WindowHarness& ui, std::initializer_list<QKeyCombination> keys) {
+    ui.window().control("Combo1")->setFocus();
+    for (const QKeyCombination k : keys) QTest::keyClick(ui.window().windowHandle(), k.key(), k.keyboardModifiers());
+}
+void altDownDownAndReturn(WindowHarness& ui) {
+    press(ui, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+}
+void downTwiceWithTheListClosed(WindowHarness& ui) { press(ui, {Qt::Key_Down, Qt::Key_Down}); }
+
+void wheelTwiceWithTheListClosed(WindowHarness& ui) {
+    QComboBox* box = ui.combo("Combo1");
+    const QPointF at = box->rect().center();
+    for (int notch = 0; notch < 2; ++notch) {
+        QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &wheel);
+    }
+}
+
+struct Choosing {
+    const char* name;
+    void (*choose)(WindowHarness& ui);
+};
+const Choosing kChoosings[] = {
+    {.name = "ClickInTheDropDown", .choose = clickInTheDropDown},
+    {.name = "AltDownDownAndReturn", .choose = altDownDownAndReturn},
+    {.name = "DownTwiceWithTheListClosed", .choose = downTwiceWithTheListClosed},
+    {.name = "WheelTwiceWithTheListClosed", .choose = wheelTwiceWithTheListClosed},
+};
+
+class Combo1Choice : public WindowCaseTest<Choosing> {
+protected:
+    void SetUp() override {
+        open({
+            {.ID = num(7), .D = num(40), .M = txt("0.4"), .T = txt("C"), .QTY = num(12)},
+            {.ID = num(10), .D = num(18), .M = txt("120"), .T = txt("P"), .QTY = num(0)},
+        });
+    }
+};
+INSTANTIATE_TEST_SUITE_P(, Combo1Choice, ::testing::ValuesIn(kChoosings), CaseName());
+
+// SAVE and DELETE act on the ID that heads the row; the record selection, which fills the editor, keeps it in view.
+TEST_P(Combo1Choice, ShowsTheRowFromItsIdWithTheCursorBeforeIt) {
+    GetParam().choose(ui);
+    ASSERT_EQ(ui.text("Text1"), "18");
+    EXPECT_EQ(ui.text("Combo1"), ui.comboRows().at(1));
+    EXPECT_THAT(ui.visibleText("Combo1"), StartsWith("10   -      Denti  18"));
+    EXPECT_EQ(ui.combo("Combo1")->lineEdit()->cursorPosition(), 0);
+    EXPECT_FALSE(ui.combo("Combo1")->lineEdit()->hasSelectedText());
 }
 
 // Texts the offscreen keyboard never sends: X11's control characters, and above U+7FFF a negative code.

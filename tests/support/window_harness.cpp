@@ -68,6 +68,16 @@ std::string WindowHarness::text(std::string_view field) const {
     return textBox(field)->text().toStdString();
 }
 
+std::string WindowHarness::visibleText(std::string_view field) const {
+    auto* box = qobject_cast<QComboBox*>(window_->control(field));
+    QLineEdit* edit = box ? box->lineEdit() : textBox(field);
+    edit->repaint();  // a line edit scrolls its text to the cursor when it paints
+    const int y = edit->height() / 2;
+    const int first = edit->cursorPositionAt(QPoint(0, y));
+    const int last = edit->cursorPositionAt(QPoint(edit->width() - 1, y));
+    return edit->text().mid(first, last - first).toStdString();
+}
+
 std::vector<std::string> WindowHarness::comboRows(std::string_view name) const { return rowsOf(combo(name)->model()); }
 std::vector<std::string> WindowHarness::listRows() const { return rowsOf(widget<QAbstractItemView>("List1")->model()); }
 

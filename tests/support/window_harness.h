@@ -76,7 +76,8 @@ public:
     QPushButton* button(std::string_view name) const { return widget<QPushButton>(name); }
 
     // What the operator sees.
-    std::string text(std::string_view field) const;  // a text box or a combo
+    std::string text(std::string_view field) const;         // a text box or a combo
+    std::string visibleText(std::string_view field) const;  // the part of its text the field's width shows
     std::string status() const { return widget<QLabel>("Label1")->text().toStdString(); }
     std::vector<std::string> comboRows(std::string_view name = "Combo1") const;
     std::vector<std::string> listRows() const;
