@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "failed_write.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
@@ -112,15 +113,18 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
                       "the backup is the database itself; nothing to restore: " + database.string());
     store::checkDatabase(backup);
     out << "Checked " << backup.string() << ": a whole gear database with " << gearsIn(backup) << ".\n";
-    const bool current = fs::exists(database, ignored);
+    const bool current = store::nameTaken(database);
     fs::path kept;
-    if (current) {
-        store::makeFolder(backupFolder(database));
-        kept = freshBackupPath(backupFolder(database), database);
-    } else {
-        store::makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
-    }
-    switch (store::restoreDatabase(backup, database, kept)) {
+    const store::Kept outcome = sayingState("Nothing was restored: " + database.string() + " is as it was.", [&] {
+        if (current) {
+            store::makeFolder(backupFolder(database));
+            kept = freshBackupPath(backupFolder(database), database);
+        } else {
+            store::makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
+        }
+        return store::restoreDatabase(backup, database, kept);
+    });
+    switch (outcome.how) {
     case store::KeptDatabase::Nothing: out << "There was no database at " << database.string() << " to keep.\n"; break;
     case store::KeptDatabase::AsDatabase: out << "Kept the database it replaces as " << kept.string() << ".\n"; break;
     case store::KeptDatabase::AsBytes:
@@ -128,6 +132,9 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
             << ".\n";
         break;
     }
+    for (const fs::path& journal : outcome.alongside)
+        out << "Kept the log beside it as " << journal.string()
+            << ", so that it never reaches the restored database.\n";
     out << "Restored " << database.string() << " from " << backup.string() << " (" << gearsIn(database) << ").\n";
     if (current) pruneBackups(backupFolder(database), database, out);
 }

@@ -6,6 +6,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "failed_write.h"
 #include "store/engine.h"
 
 namespace zanfiro::tools {
@@ -129,7 +130,8 @@ void printDatabaseHistory(const std::filesystem::path& database, std::optional<s
 }
 
 void upgrade(const std::filesystem::path& database, std::ostream& out) {
-    const store::Upgrade added = store::upgradeDatabase(database);
+    const store::Upgrade added = sayingState("Nothing was changed: " + database.string() + " is as it was.",
+                                             [&] { return store::upgradeDatabase(database); });
     if (added.history)
         out << "Added the history of changes to " << database.string()
             << ": every change of a gear is recorded from now on.\n";

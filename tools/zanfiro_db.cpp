@@ -21,6 +21,7 @@
 #include "base/text.h"
 #include "csv_export.h"
 #include "demo_stock.h"
+#include "failed_write.h"
 #include "history.h"
 #include "report.h"
 #include "report_pdf.h"
@@ -118,7 +119,7 @@ int init(const Arguments& args) {
         tools::initServer(args.options.at("--server"), path, std::cout);
         return 0;
     }
-    store::createDatabase(path);
+    tools::sayingState("Nothing was written at " + path.string() + ".", [&] { store::createDatabase(path); });
     std::cout << "Created an empty gear database at " << path.string() << "\n";
     return 0;
 }
@@ -287,9 +288,10 @@ const std::vector<Command>& commands() {
         {.name = "restore",
          .synopsis = "BACKUP",
          .summary = "put a checked backup in place of the database",
-         .details = "Checks BACKUP (a whole database with the table Gears), keeps the current database in\n"
-                    "~/NDB/backups, then puts the backup in its place in one step: a crash at any moment leaves\n"
-                    "either the old or the new database whole. Close the window first.\n",
+         .details = "Checks BACKUP (a whole database with the table Gears), takes the database's write lock\n"
+                    "(waiting for another writer as the window does, then refusing), keeps the current database\n"
+                    "in ~/NDB/backups and writes the backup into it in one transaction: a crash at any moment\n"
+                    "leaves either the old or the new database whole.\n",
          .leastWords = 1,
          .mostWords = 1,
          .missingWord = "restore needs the backup to restore",
@@ -362,6 +364,10 @@ int main(int argc, char* argv[]) {
     if (parsed.words.size() > command->mostWords) return usageError("too many arguments for " + command->name);
     try {
         return command->run(parsed);
+    } catch (const tools::FailedWrite& failure) {
+        std::cerr << "zanfiro-db: " << failure.description() << " (error " << failure.number() << ")\n"
+                  << failure.state() << "\n";
+        return 1;
     } catch (const Failure& failure) {
         std::cerr << "zanfiro-db: " << failure.description() << " (error " << failure.number() << ")\n";
         return 1;

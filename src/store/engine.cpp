@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/failure.h"
+#include "store/disk.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
 #include "store/sqlite_backup.h"
@@ -16,7 +17,25 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
     return openSqliteDatabase(file);
 }
 
-void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
+void createDatabase(const std::filesystem::path& file, const std::function<void(Session&)>& fill) {
+    removeLeftovers(file.parent_path());
+    if (nameTaken(file))
+        throw Failure(failure::kCannotWriteFile, "the file already exists and was left untouched: " + file.string());
+    const std::vector<std::filesystem::path> folders = makeFolder(file.parent_path());
+    try {
+        BesideFile beside(file);
+        buildDatabase(beside.path(), fill);
+        beside.takeFreeName(file);
+    } catch (...) {
+        removeFolders(folders);
+        throw;
+    }
+}
+
+void buildDatabase(const std::filesystem::path& beside, const std::function<void(Session&)>& fill) {
+    createSqliteDatabase(beside, fill);
+    syncToDisk(beside);
+}
 
 Upgrade upgradeDatabase(const std::filesystem::path& file) {
     if (!isServerLink(file)) return upgradeSqliteDatabase(file);
@@ -45,8 +64,8 @@ void checkDatabase(const std::filesystem::path& file) {
     checkSqliteDatabase(file);
 }
 
-KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
-                             const std::filesystem::path& keepCurrentAs) {
+Kept restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                     const std::filesystem::path& keepCurrentAs) {
     requireDatabaseFile(target);
     return restoreSqliteDatabase(backup, target, keepCurrentAs);
 }

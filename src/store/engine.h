@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "store/session.h"
 
@@ -15,11 +17,17 @@ namespace zanfiro::store {
 // failures that say which.
 std::shared_ptr<Session> openDatabase(const std::filesystem::path& file);
 
-// Makes a new gear database at `file`, with an empty Gears table that
-// records the history of its changes. The file
-// must not exist yet; its folder is created when missing, and nothing is
-// left behind when creating fails.
-void createDatabase(const std::filesystem::path& file);
+// Makes a new gear database at `file`, with a Gears table that records the
+// history of its changes, filled by `fill` (when given) in the transaction
+// that makes it. It is made beside (store/disk.h) and takes the name only
+// once whole and on the disk, never over a file that is there, which is
+// refused and left untouched. Missing folders are made; a failure leaves
+// nothing behind.
+void createDatabase(const std::filesystem::path& file, const std::function<void(Session&)>& fill = {});
+
+// The same database made at `beside`, a free name, and flushed to the disk,
+// for a caller that gives it its name itself.
+void buildDatabase(const std::filesystem::path& beside, const std::function<void(Session&)>& fill);
 
 // What an upgrade added; neither when the database had it all, and then
 // the file is left as it was.
@@ -50,13 +58,23 @@ void checkDatabase(const std::filesystem::path& file);
 
 enum class KeptDatabase { Nothing, AsDatabase, AsBytes };
 
-// Puts a copy of the checked `backup` in place of `target`, so that a crash
-// at any moment leaves either the old or the new file whole at `target`. A
-// current `target` is first copied to `keepCurrentAs` (which must not
-// exist): as a database, or byte for byte when it is none (or damaged
-// beyond copying). Writers are kept out from that copy to the swap.
-KeptDatabase restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
-                             const std::filesystem::path& keepCurrentAs);
+struct Kept {
+    KeptDatabase how = KeptDatabase::Nothing;
+    // The journal of a damaged file, moved beside its copy.
+    std::vector<std::filesystem::path> alongside;
+};
+
+// Puts the checked `backup` in place of `target`, so that a crash at any
+// moment leaves either the old or the new database whole at `target`. It
+// first takes the database's write lock, waiting for other programs as the
+// window does and then refusing as the window does; under that lock the
+// current `target` is copied to `keepCurrentAs` (which must not exist) byte
+// for byte, and the backup is written into it in one transaction. A file
+// that is no readable database is copied with its journal (moved beside
+// the copy, so that it is never rolled into the restored file) and then
+// replaced.
+Kept restoreDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                     const std::filesystem::path& keepCurrentAs);
 
 // True when the file starts like a Jet or ACE (Access) database.
 bool isAccessFile(const std::filesystem::path& file);

@@ -25,10 +25,9 @@ std::filesystem::path writeBeside(const std::filesystem::path& file, const std::
     refusePassword(conninfo);
     if (conninfo.find('\n') != std::string::npos)
         throw Failure(failure::kBadConnectionString, "a server's connection string is one line");
-    std::filesystem::path beside = file;
-    beside += ".link-XXXXXX";
-    std::string name = beside.string();
-    const int fd = ::mkstemp(name.data());
+    const std::filesystem::path beside = besideName(file);
+    removeBeside(beside);
+    const int fd = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) cannotWrite(file, "write", errno);
     const std::string text = concat({kLinkFirstLine, "\n", conninfo, "\n"});
     const bool written =
@@ -36,10 +35,10 @@ std::filesystem::path writeBeside(const std::filesystem::path& file, const std::
     const int error = errno;
     ::close(fd);
     if (!written) {
-        ::unlink(name.c_str());
+        removeBeside(beside);
         cannotWrite(file, "write", error);
     }
-    return name;
+    return beside;
 }
 
 }  // namespace
@@ -80,27 +79,22 @@ void refusePassword(const std::string& conninfo) {
 
 void writeServerLink(const std::filesystem::path& file, const std::string& conninfo) {
     const std::filesystem::path beside = writeBeside(file, conninfo);
-    // A hard link, unlike a rename, never replaces a file that is there.
-    const int linked = ::link(beside.c_str(), file.c_str());
-    const int error = errno;
-    ::unlink(beside.c_str());
-    if (linked != 0) {
-        if (error == EEXIST)
-            throw Failure(failure::kCannotWriteFile,
-                          "the file already exists and was left untouched: " + file.string());
-        cannotWrite(file, "write", error);
+    try {
+        takeFreeName(beside, file);
+    } catch (...) {
+        removeBeside(beside);
+        throw;
     }
-    syncFolderOf(file);
 }
 
 void replaceWithServerLink(const std::filesystem::path& file, const std::string& conninfo) {
     const std::filesystem::path beside = writeBeside(file, conninfo);
-    if (::rename(beside.c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(beside.c_str());
-        cannotWrite(file, "write", error);
+    try {
+        replaceName(beside, file);
+    } catch (...) {
+        removeBeside(beside);
+        throw;
     }
-    syncFolderOf(file);
 }
 
 }  // namespace zanfiro::store

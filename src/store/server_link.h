@@ -25,7 +25,7 @@ std::string readServerLink(const std::filesystem::path& file);
 void refusePassword(const std::string& conninfo);
 
 // Writes a link at `file`, never over an existing file, and never half:
-// it is written beside, flushed to the disk and renamed into place.
+// it is written beside, flushed to the disk and then given its name.
 void writeServerLink(const std::filesystem::path& file, const std::string& conninfo);
 
 // Puts a link in the place of an existing file in one step: a crash leaves

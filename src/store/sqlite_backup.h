@@ -10,7 +10,7 @@ namespace zanfiro::store {
 
 void backupSqliteDatabase(const std::filesystem::path& from, const std::filesystem::path& to);
 void checkSqliteDatabase(const std::filesystem::path& file);
-KeptDatabase restoreSqliteDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
-                                   const std::filesystem::path& keepCurrentAs);
+Kept restoreSqliteDatabase(const std::filesystem::path& backup, const std::filesystem::path& target,
+                           const std::filesystem::path& keepCurrentAs);
 
 }  // namespace zanfiro::store

@@ -202,28 +202,17 @@ std::unique_ptr<Session> openSqliteDatabase(const std::filesystem::path& file) {
     return std::make_unique<SqliteSession>(openSqliteFile(file));
 }
 
-void createSqliteDatabase(const std::filesystem::path& file) {
+void createSqliteDatabase(const std::filesystem::path& file, const std::function<void(Session&)>& fill) {
     if (nameTaken(file))
         throw Failure(SQLITE_CANTOPEN, "the file already exists and was left untouched: " + file.string());
-    if (file.has_parent_path()) {
-        std::error_code error;
-        std::filesystem::create_directories(file.parent_path(), error);
-        if (error)
-            throw Failure(SQLITE_CANTOPEN,
-                          concat({"cannot create the folder ", file.parent_path().string(), ": ", error.message()}));
-    }
-    try {
-        sqlite::Database db(file, sqlite::Database::Mode::CreateNew);
-        db.exec("BEGIN");
-        db.exec(gearsTableSchema(kSqlite));
-        for (const std::string& statement : historySchema(kSqlite)) db.exec(statement);
-        addListIndexes(db);
-        db.exec("COMMIT");
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);
-        throw;
-    }
+    SqliteSession session(std::make_unique<sqlite::Database>(file, sqlite::Database::Mode::CreateNew));
+    sqlite::Database& db = session.database();
+    db.exec("BEGIN");
+    db.exec(gearsTableSchema(kSqlite));
+    for (const std::string& statement : historySchema(kSqlite)) db.exec(statement);
+    addListIndexes(db);
+    if (fill) fill(session);
+    db.exec("COMMIT");
 }
 
 Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {

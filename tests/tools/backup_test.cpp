@@ -1,13 +1,17 @@
 // zanfiro-db backup and restore on real files: copies taken while the real window saves gears, the folder of
-// backups kept to the newest 30, refusals that leave every file as it was, and restores killed before each
-// write, rename and sync they make.
+// backups kept to the newest 30, refusals that leave every file as it was, and restores while another program or
+// the window writes. Restores killed at each step: all_or_nothing_test.
+#include <unistd.h>
+
 #include <gmock/gmock.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <future>
 #include <set>
+#include <thread>
 
 #include "store/gear_history.h"
 #include "tool_run.h"
@@ -175,15 +179,18 @@ TEST(Restore, OnAMachineWithoutADatabaseTheBackupBecomesIt) {
     EXPECT_FALSE(fs::exists(home.database.parent_path() / "backups"));
 }
 
-TEST(Restore, AFileThatIsNoDatabaseAtThePlaceIsKeptByteForByte) {
+TEST(Restore, AFileThatIsNoDatabaseAtThePlaceIsKeptByteForByteWithTheLogBesideIt) {
     ProgramHome home;
     fs::remove(home.database);
     std::ofstream(home.database) << "notes the operator saved by mistake";
+    std::ofstream(home.database.string() + "-wal") << "a log that must never reach the restored database";
     makeDatabase(home.home / "old.mdb", {gear(18, "0.6", "P", 3)});
     const Outcome outcome = run(home.home, {"restore", "old.mdb"});
     std::smatch kept;
     ASSERT_TRUE(std::regex_search(outcome.out, kept, std::regex("byte for byte as (\\S+)\\.\n"))) << outcome.out;
     EXPECT_EQ(bytesOf(kept[1].str()), "notes the operator saved by mistake");
+    EXPECT_EQ(bytesOf(kept[1].str() + "-wal"), "a log that must never reach the restored database");
+    EXPECT_FALSE(fs::exists(home.database.string() + "-wal"));
     EXPECT_EQ(gearsOf(home.database), gearsOf(home.home / "old.mdb"));
 }
 
@@ -228,43 +235,117 @@ TEST(Restore, RefusesABackupThatIsNoWholeGearDatabaseTouchingNothing) {
     }
 }
 
-// The calls by which a restore changes files, each a moment a crash may come at. Opening and creating a file
-// changes nothing a later write would not.
-constexpr const char* kWrites[] = {
-    "write", "pwrite64", "ftruncate", "fsync", "fdatasync", "rename", "renameat", "renameat2", "unlink", "unlinkat"};
-
-TEST(Restore, KilledAtAnyWriteItLeavesTheOldOrTheNewDatabaseWhole) {
-    ProgramHome templates;
-    seed(templates.database, {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)});
-    makeDatabase(templates.home / "old.mdb", {gear(18, "0.6", "P", 3)});
-    const auto before = gearsOf(templates.database), after = gearsOf(templates.home / "old.mdb");
-    int old = 0, replaced = 0, killedAtRename = 0;
-    for (const std::string call : kWrites) {
-        // Killed at the first such call, then at the second, until a restore makes no more of them.
-        for (int when = 1;; ++when) {
-            SCOPED_TRACE(call + " " + std::to_string(when));
-            ProgramHome home(false);
-            fs::create_directories(home.database.parent_path());
-            fs::copy_file(templates.database, home.database);
-            fs::copy_file(templates.home / "old.mdb", home.home / "old.mdb");
-            const std::string kill = "strace -f -qq -o /dev/null -e trace=" + call + " -e inject=" + call +
-                                     ":signal=SIGKILL:when=" + std::to_string(when) + " " ZANFIRO_DB " restore old.mdb";
-            const Outcome killed = run(home.home, {}, kill);
-            if (killed.exit == 0) break;
-            ASSERT_EQ(killed.exit, 128 + SIGKILL) << killed.out;
-            killedAtRename += call.starts_with("rename");
-            ASSERT_NO_THROW(store::checkDatabase(home.database));
-            const auto gears = gearsOf(home.database);
-            EXPECT_THAT(gears, AnyOf(Eq(before), Eq(after)));
-            (gears == before ? old : replaced) += 1;
-            // The next restore finds its way past whatever the killed one left.
-            EXPECT_THAT(run(home.home, {"restore", "old.mdb"}).said(), StartsWith("0 "));
-            EXPECT_EQ(gearsOf(home.database), after);
+// Another program in the middle of a write: sqlite3 inserting rows too large for its cache, so that its changes
+// spill into the file before it commits, its journal beside.
+class Writer {
+public:
+    explicit Writer(const fs::path& database) {
+        int fds[2];
+        if (::pipe(fds) != 0) throw std::runtime_error("no pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(fds[0], 0);
+            ::close(fds[1]);
+            ::execlp("sqlite3", "sqlite3", database.c_str(), nullptr);
+            ::_exit(127);
+        }
+        ::close(fds[0]);
+        in_ = fds[1];
+        say("PRAGMA cache_size = 2; BEGIN; WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < "
+            "500) INSERT INTO Gears (D, M, T, QTY) SELECT x, printf('%.900c', 'm'), 'C', 1 FROM n;\n");
+        const auto size = fs::file_size(database);
+        for (int waited = 0; !(fs::exists(database.string() + "-journal") && fs::file_size(database) > size);
+             ++waited) {
+            if (waited > 500) throw std::runtime_error("sqlite3 never spilled its changes into " + database.string());
+            std::this_thread::sleep_for(10ms);
         }
     }
-    EXPECT_GE(killedAtRename, 2);
-    EXPECT_GT(old, 0);
-    EXPECT_GT(replaced, 0);
+    ~Writer() { kill(); }
+    void commit() {
+        say("COMMIT;\n");
+        finish();
+    }
+    // As a crash would: the journal stays, hot.
+    void kill() {
+        if (in_ < 0) return;
+        ::kill(pid_, SIGKILL);
+        finish();
+    }
+
+private:
+    void say(const std::string& sql) {
+        if (::write(in_, sql.data(), sql.size()) != static_cast<ssize_t>(sql.size()))
+            throw std::runtime_error("sqlite3");
+    }
+    void finish() {
+        ::close(std::exchange(in_, -1));
+        ::waitpid(pid_, nullptr, 0);
+    }
+    pid_t pid_ = -1;
+    int in_ = -1;
+};
+
+TEST(Restore, WhileAnotherProgramWritesItWaitsThenRefusesAndBothStocksStayWhole) {
+    const struct {
+        const char* what;
+        bool commitsWithinTheWait;
+        std::string said;
+    } cases[] = {
+        {.what = "a writer that commits after a second", .commitsWithinTheWait = true, .said = "0 Checked "},
+        {.what = "a writer that holds on and then crashes",
+         .commitsWithinTheWait = false,
+         .said = "database is locked: "},
+    };
+    for (const auto& [what, commitsWithinTheWait, said] : cases) {
+        SCOPED_TRACE(what);
+        ProgramHome home;
+        seed(home.database, {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)});
+        makeDatabase(home.home / "old.mdb", {gear(18, "0.6", "P", 3)});
+        const auto before = gearsOf(home.database), backup = gearsOf(home.home / "old.mdb");
+        Writer writer(home.database);
+        auto restore = std::async(std::launch::async, [&] { return run(home.home, {"restore", "old.mdb"}); });
+        if (commitsWithinTheWait) {
+            std::this_thread::sleep_for(1s);
+            writer.commit();
+        }
+        const Outcome outcome = restore.get();
+        EXPECT_THAT(outcome.said(), HasSubstr(said));
+        writer.kill();
+        ASSERT_NO_THROW(store::checkDatabase(home.database));
+        EXPECT_EQ(gearsOf(home.database), commitsWithinTheWait ? backup : before);
+        EXPECT_FALSE(fs::exists(home.database.string() + "-journal"));
+    }
+}
+
+TEST(Restore, WhileTheWindowSavesEverySaveLandsInTheKeptCopyOrTheRestoredDatabase) {
+    ProgramHome home;
+    makeDatabase(home.home / "old.mdb", {gear(18, "0.6", "P", 3)});
+    WindowHarness ui(store::connectionStringFor(home.database));
+    ASSERT_TRUE(ui.start());
+    int saved = 0;
+    auto restore = std::async(std::launch::async, [&] { return run(home.home, {"restore", "old.mdb"}); });
+    do {  // a new 0.4 crown with teeth of its number
+        ++saved;
+        ui.form().Text1.setText(std::to_string(saved));
+        ui.form().Combo3.setText("0.4");
+        ui.form().Combo2.setText("C");
+        ui.form().Text4.setText("1");
+        ui.press("Command2");
+    } while (restore.wait_for(0s) != std::future_status::ready);
+    const Outcome outcome = restore.get();
+    ASSERT_EQ(outcome.exit, 0) << outcome.out;
+    ASSERT_THAT(ui.failures(), IsEmpty());
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(outcome.out, kept, std::regex("as (\\S+)\\.\n"))) << outcome.out;
+    ASSERT_NO_THROW(store::checkDatabase(home.database));
+    std::multiset<std::int64_t> teeth;
+    for (const fs::path& database : {home.database, fs::path(kept[1].str())})
+        for (const auto& gear : gearsOf(database))
+            if (gear.M == txt("0.4")) teeth.insert(gear.D.number());
+    std::multiset<std::int64_t> everySave;
+    for (int k = 1; k <= saved; ++k) everySave.insert(k);
+    EXPECT_EQ(teeth, everySave);
+    EXPECT_THAT(gearsOf(home.database), Contains(Field(&store::GearRecord::M, txt("0.6"))));
 }
 
 }  // namespace
