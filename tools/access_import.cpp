@@ -1,5 +1,6 @@
 #include "access_import.h"
 
+#include <algorithm>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -7,8 +8,10 @@
 #include "access_table.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "failed_write.h"
 #include "store/disk.h"
 #include "store/engine.h"
+#include "store/gear_ids.h"
 #include "store/gear_table.h"
 #include "whole_number.h"
 
@@ -121,25 +124,37 @@ std::vector<GearRecord> readGears(const fs::path& source, ImportSummary& summary
     return gears;
 }
 
-// Folders that creating `file` would make, the deepest first.
-std::vector<fs::path> missingFolders(const fs::path& file) {
-    std::vector<fs::path> folders;
-    std::error_code error;
-    for (fs::path folder = file.parent_path(); !folder.empty() && !fs::exists(folder, error);
-         folder = folder.parent_path()) {
-        folders.push_back(folder);
-        if (folder == folder.parent_path()) break;
+// The gears go into the open session in one transaction (the caller's, or
+// the one that creates the database): a failure anywhere leaves nothing.
+void writeGears(store::Session& db, const std::vector<GearRecord>& gears, bool replace, const fs::path& target,
+                ImportSummary& summary) {
+    summary.replaced = static_cast<std::size_t>(store::countGears(db));
+    if (summary.replaced > 0 && !replace)
+        throw Failure(failure::kTargetNotEmpty,
+                      concat({"the database already holds ",
+                              counted(summary.replaced, "gear", "gears"),
+                              " and was left unchanged; add --replace to put the imported gears in their place: ",
+                              target.string()}));
+    // Taken before the gears it replaces go, with every ID they ever had.
+    const std::int64_t lastGiven = store::lastIdEverGiven(db);
+    if (replace) db.execute("DELETE FROM Gears");
+    for (const GearRecord& gear : gears) {
+        store::insertGear(db, gear);
+        ++summary.written;
+        const std::int64_t id = gear.ID.number();
+        if (!summary.lowestId || id < *summary.lowestId) summary.lowestId = id;
+        if (!summary.highestId || id > *summary.highestId) summary.highestId = id;
     }
-    return folders;
+    // The next gear the window inserts continues after the largest imported
+    // ID, and after every ID the database gave before: an ID never stands
+    // for two gears.
+    db.continueIdsAfter(std::max(summary.highestId.value_or(0), lastGiven));
+    summary.nextId = db.nextId();
 }
 
-void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bool replace, ImportSummary& summary) {
-    std::error_code error;
-    const bool create = !store::nameTaken(target);
-    const std::vector<fs::path> newFolders = create ? missingFolders(target) : std::vector<fs::path>{};
-    if (create) store::createDatabase(target);
-    summary.createdTarget = create;
-    try {
+void importIntoExisting(const std::vector<GearRecord>& gears, const fs::path& target, bool replace,
+                        ImportSummary& summary) {
+    sayingState("Nothing was imported: " + target.string() + " is as it was.", [&] {
         auto db = store::openDatabase(target);
         // Nothing reaches the database before commit: a failure anywhere
         // below closes the session, which rolls the whole import back.
@@ -147,60 +162,37 @@ void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bo
         // A database from before the history gets it with the import, so
         // that the gears it brings and every later change are recorded.
         db->addHistory();
-        summary.replaced = static_cast<std::size_t>(store::countGears(*db));
-        if (summary.replaced > 0 && !replace)
-            throw Failure(failure::kTargetNotEmpty,
-                          concat({"the database already holds ",
-                                  counted(summary.replaced, "gear", "gears"),
-                                  " and was left unchanged; add --replace to put the imported gears in their "
-                                  "place: ",
-                                  target.string()}));
-        if (replace) db->execute("DELETE FROM Gears");
-        for (const GearRecord& gear : gears) {
-            store::insertGear(*db, gear);
-            ++summary.written;
-            const std::int64_t id = gear.ID.number();
-            if (!summary.lowestId || id < *summary.lowestId) summary.lowestId = id;
-            if (!summary.highestId || id > *summary.highestId) summary.highestId = id;
-        }
-        // The next gear the window inserts continues after the largest
-        // imported ID, whatever the database counted before.
-        if (summary.highestId) db->continueIdsAfter(*summary.highestId);
-        summary.nextId = db->nextId();
+        writeGears(*db, gears, replace, target, summary);
         db->commit();
-    } catch (...) {
-        if (create) {
-            fs::remove(target, error);
-            for (const fs::path& folder : newFolders) fs::remove(folder, error);
-        }
-        throw;
-    }
+    });
+}
+
+void importIntoNew(const std::vector<GearRecord>& gears, const fs::path& target, ImportSummary& summary) {
+    sayingState("Nothing was imported, and no database was made at " + target.string() + ".", [&] {
+        store::createDatabase(target, [&](store::Session& db) { writeGears(db, gears, false, target, summary); });
+    });
+    summary.createdTarget = true;
 }
 
 // The operator copied the old DB.mdb to where the program looks for its
-// database. The new database is built beside it and takes its name only
-// once complete; the Access file stays as NAME-Access.mdb.
+// database. The new database is built beside it; the Access file gets its
+// second name, then the new database takes the first in one rename, so
+// that the place never lacks a file.
 void convertInPlace(const std::vector<GearRecord>& gears, const fs::path& file, ImportSummary& summary) {
     const fs::path backup = file.parent_path() / (file.stem().string() + "-Access" + file.extension().string());
-    const fs::path building = file.parent_path() / ("." + file.filename().string() + ".importing");
     std::error_code error;
-    if (store::nameTaken(backup))
+    // A second name an import cut short gave the Access file is its own.
+    const bool named = store::nameTaken(backup) && fs::equivalent(backup, file, error);
+    if (store::nameTaken(backup) && !named)
         throw Failure(failure::kTargetNotEmpty,
                       "the Access file would be kept as " + backup.string() +
                           ", which exists already; move it away and run the import again");
-    fs::remove(building, error);  // left by an import that was killed
-    writeGears(gears, building, false, summary);
-    fs::rename(file, backup, error);
-    if (!error) {
-        fs::rename(building, file, error);
-        if (error) fs::rename(backup, file);
-    }
-    if (error) {
-        fs::remove(building);
-        throw Failure(failure::kCannotWriteFile,
-                      "cannot put the new database in place of " + file.string() + ": " + error.message());
-    }
-    summary.createdTarget = false;
+    sayingState("Nothing was imported: the Access file is still at " + file.string() + ".", [&] {
+        store::BesideFile building(file);
+        store::buildDatabase(building.path(), [&](store::Session& db) { writeGears(db, gears, false, file, summary); });
+        if (!named) store::addName(file, backup);
+        building.replaceName(file);
+    });
     summary.accessBackup = backup;
 }
 
@@ -226,11 +218,14 @@ ImportSummary importAccessGears(const fs::path& source, const fs::path& target, 
     // Everything is read and checked before the target is touched, so a
     // wrong file or a bad value never opens it.
     const std::vector<GearRecord> gears = readGears(source, summary);
+    store::removeLeftovers(target.parent_path());
     std::error_code error;
     if (fs::exists(target, error) && fs::equivalent(source, target, error))
         convertInPlace(gears, target, summary);
+    else if (store::nameTaken(target))
+        importIntoExisting(gears, target, replace, summary);
     else
-        writeGears(gears, target, replace, summary);
+        importIntoNew(gears, target, summary);
     return summary;
 }
 

@@ -1,0 +1,21 @@
+#include "store/gear_ids.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "store/gear_history.h"
+
+namespace zanfiro::store {
+
+std::int64_t lastIdEverGiven(Session& session) {
+    std::int64_t last = session.nextId() - 1;
+    // A counter set back by hand (or by an import of an older version)
+    // forgets IDs that the history still names.
+    if (session.keepsHistory()) {
+        auto named = session.query(concat({"SELECT max(ID) FROM ", kHistoryTable}));
+        if (named->next() && !named->value(0).isNull()) last = std::max(last, named->value(0).number());
+    }
+    return last;
+}
+
+}  // namespace zanfiro::store
