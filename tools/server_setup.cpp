@@ -1,17 +1,17 @@
 #include "server_setup.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "failed_write.h"
 #include "store/disk.h"
 #include "store/engine.h"
+#include "store/gear_ids.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
+#include "store/sqlite_backup.h"
 
 namespace zanfiro::tools {
 
@@ -29,51 +29,152 @@ void initServer(const std::string& conninfo, const fs::path& link, std::ostream&
     out << "Wrote the link to it at " << link.string() << "\n";
 }
 
+namespace {
+
+// The link that is to take the file's place, written beside it before the
+// server commits: after the commit only a rename is left, and a run cut
+// short finds it and finishes or undoes the move.
+fs::path movingLinkOf(const fs::path& file) {
+    return file.parent_path() / concat({".", file.filename().string(), ".moving"});
+}
+
+// The server keeps teeth and quantity as numbers where the file may keep
+// their text ("12"): gears are compared as the window shows them.
+bool sameGears(const std::vector<store::GearRecord>& a, const std::vector<store::GearRecord>& b) {
+    return std::ranges::equal(a, b, [](const store::GearRecord& x, const store::GearRecord& y) {
+        return std::ranges::all_of(store::kGearColumns, [&](const store::GearColumn& column) {
+            const store::Value &u = x.*column.field, &v = y.*column.field;
+            return u.isNull() == v.isNull() && u.textOrEmpty() == v.textOrEmpty();
+        });
+    });
+}
+
+struct Stock {
+    std::vector<store::GearRecord> gears;
+    std::int64_t lastId = 0;
+    bool operator==(const Stock& other) const { return lastId == other.lastId && sameGears(gears, other.gears); }
+};
+
+Stock stockOf(store::Session& session) { return {store::allGears(session), store::lastIdEverGiven(session)}; }
+
+void removeQuietly(std::initializer_list<fs::path> files) {
+    for (const fs::path& file : files) {
+        std::error_code ignored;
+        fs::remove(file, ignored);
+    }
+}
+
+void sayMoved(std::ostream& out, std::size_t gears, const std::string& conninfo, std::int64_t nextId,
+              const fs::path& file, const fs::path& kept) {
+    out << "Moved " << counted(gears, "gear", "gears") << " to the server " << conninfo
+        << "; the next new gear gets ID " << nextId << ".\n"
+        << file.string() << " is now a link to the server; the file is kept as " << kept.string() << ".\n";
+}
+
+}  // namespace
+
 void moveToServer(const std::string& conninfo, const fs::path& file, std::ostream& out) {
     store::refusePassword(conninfo);
     const fs::path kept = file.parent_path() / (file.stem().string() + "-local" + file.extension().string());
-    if (store::isServerLink(file))
-        throw Failure(failure::kTargetNotEmpty, file.string() + " is a link to a server already; nothing was moved");
-    if (store::nameTaken(kept))
+    const fs::path moving = movingLinkOf(file);
+    if (store::isServerLink(file)) {
+        if (store::readServerLink(file) != conninfo)
+            throw Failure(failure::kTargetNotEmpty,
+                          file.string() + " is a link to a server already; nothing was moved");
+        out << file.string() << " is a link to the server " << conninfo << " already: the move is done.\n";
+        return;
+    }
+    const bool resuming = store::nameTaken(moving);
+    if (resuming) {
+        const std::string earlier = store::readServerLink(moving);
+        if (earlier != conninfo)
+            throw Failure(failure::kTargetNotEmpty,
+                          concat({"the move of ",
+                                  file.string(),
+                                  " to the server ",
+                                  earlier,
+                                  " was cut short; finish it with zanfiro-db move-to-server ",
+                                  earlier,
+                                  " (nothing was moved)"}));
+    } else if (store::nameTaken(kept)) {
         throw Failure(failure::kCannotWriteFile,
                       "the file would be kept as " + kept.string() + ", which exists already; nothing was moved");
-
-    auto local = store::openDatabase(file);
-    // The file stays shut to other writers until the link replaces it, so
-    // that no SAVE from a window lands in it after its gears were copied.
-    local->begin();
-    const std::vector<store::GearRecord> gears = store::allGears(*local);
-    const std::int64_t lastId = local->nextId() - 1;
-
-    store::createServerGearsTable(conninfo);
-    auto server = store::openServerDatabase(conninfo);
-    server->begin();
-    if (const std::int64_t there = store::countGears(*server); there > 0)
-        throw Failure(failure::kTargetNotEmpty,
-                      concat({"the server's table Gears already holds ",
-                              counted(there, "gear", "gears"),
-                              "; nothing was moved (move a stock only into an empty table)"}));
-    for (const store::GearRecord& gear : gears) store::insertGear(*server, gear);
-    // Gears deleted from the file never lend their IDs to new ones.
-    server->continueIdsAfter(lastId);
-    const std::int64_t nextId = server->nextId();
-
-    // The file's second name is made before the server commits, so that a
-    // failure up to the commit leaves both sides as they were.
-    if (::link(file.c_str(), kept.c_str()) != 0)
-        throw Failure(failure::kCannotWriteFile,
-                      concat({"cannot keep the file as ", kept.string(), ": ", std::strerror(errno)}));
-    try {
-        server->commit();
-    } catch (...) {
-        std::error_code ignored;
-        fs::remove(kept, ignored);
-        throw;
     }
-    store::replaceWithServerLink(file, conninfo);
-    out << "Moved " << counted(gears.size(), "gear", "gears") << " to the server " << conninfo
-        << "; the next new gear gets ID " << nextId << ".\n"
-        << file.string() << " is now a link to the server; the file is kept as " << kept.string() << ".\n";
+    const std::string again = "run zanfiro-db move-to-server " + conninfo + " again";
+    std::string state = "Nothing was moved: the file is in place and in use, and the server's table is as it was.";
+    sayingState(state, [&] {
+        store::removeLeftovers(file.parent_path());
+        auto local = store::openDatabase(file);
+        // The file stays shut to other writers until the link replaces it,
+        // so that no SAVE from a window lands in it after its gears were
+        // copied. While it is, nothing here may open the file but SQLite:
+        // closing any other descriptor of it would drop the lock.
+        local->begin();
+        const Stock stock = stockOf(*local);
+
+        store::createServerGearsTable(conninfo);
+        auto server = store::openServerDatabase(conninfo);
+        server->begin();
+        std::int64_t there = store::countGears(*server);
+        if (resuming && there > 0) {
+            // The run cut short reached the server's commit; its copy is
+            // there untouched when the server holds the gears of the file
+            // it kept.
+            const bool copyIsThere = store::nameTaken(kept) && [&] {
+                const Stock keptStock = stockOf(*store::openDatabase(kept));
+                return sameGears(store::allGears(*server), keptStock.gears) && server->nextId() > keptStock.lastId;
+            }();
+            if (!copyIsThere)
+                throw Failure(failure::kTargetNotEmpty,
+                              concat({"the server's table Gears holds ",
+                                      counted(there, "gear", "gears"),
+                                      " that are not the copy the move cut short made (the server was written to "
+                                      "since): compare the server's stock with ",
+                                      kept.string(),
+                                      " and empty its table to move again"}));
+            if (stock == stockOf(*store::openDatabase(kept))) {
+                state = "The server holds the stock, but the file is still in place and in use: " + again +
+                        " to finish the move.";
+                store::replaceName(moving, file);
+                out << "Finished the move that was cut short.\n";
+                sayMoved(out, stock.gears.size(), conninfo, server->nextId(), file, kept);
+                return;
+            }
+            // The file was written to after the copy: the copy goes, and
+            // the file is moved as it is now.
+            server->execute("DELETE FROM Gears");
+            there = 0;
+        }
+        if (there > 0)
+            throw Failure(failure::kTargetNotEmpty,
+                          concat({"the server's table Gears already holds ",
+                                  counted(there, "gear", "gears"),
+                                  " (move a stock only into an empty table)"}));
+        // What a run cut short before the server's commit left.
+        if (resuming) removeQuietly({moving, kept});
+
+        const std::int64_t serverLastId = store::lastIdEverGiven(*server);
+        for (const store::GearRecord& gear : stock.gears) store::insertGear(*server, gear);
+        // Gears deleted from the file, and IDs the server gave before,
+        // never lend their IDs to new ones.
+        server->continueIdsAfter(std::max(stock.lastId, serverLastId));
+        const std::int64_t nextId = server->nextId();
+        store::writeServerLink(moving, conninfo);
+        try {
+            // The file as it stands under the lock, by SQLite alone (above).
+            store::backupSqliteDatabase(file, kept);
+        } catch (...) {
+            removeQuietly({moving});
+            throw;
+        }
+        state = "The file is still in place and in use; whether the server took the copy is not known: " + again +
+                ", which finishes the move or starts it afresh.";
+        server->commit();
+        state =
+            "The server holds the stock, but the file is still in place and in use: " + again + " to finish the move.";
+        store::replaceName(moving, file);
+        sayMoved(out, stock.gears.size(), conninfo, nextId, file, kept);
+    });
 }
 
 std::string describeDatabase(const fs::path& file) {

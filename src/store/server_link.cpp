@@ -87,14 +87,4 @@ void writeServerLink(const std::filesystem::path& file, const std::string& conni
     }
 }
 
-void replaceWithServerLink(const std::filesystem::path& file, const std::string& conninfo) {
-    const std::filesystem::path beside = writeBeside(file, conninfo);
-    try {
-        replaceName(beside, file);
-    } catch (...) {
-        removeBeside(beside);
-        throw;
-    }
-}
-
 }  // namespace zanfiro::store

@@ -28,8 +28,4 @@ void refusePassword(const std::string& conninfo);
 // it is written beside, flushed to the disk and then given its name.
 void writeServerLink(const std::filesystem::path& file, const std::string& conninfo);
 
-// Puts a link in the place of an existing file in one step: a crash leaves
-// either the old file or the link, whole.
-void replaceWithServerLink(const std::filesystem::path& file, const std::string& conninfo);
-
 }  // namespace zanfiro::store

@@ -1,9 +1,12 @@
 // zanfiro-db pointing workstations at a stock on the tests' PostgreSQL server, and moving a file's stock there.
 #include <gmock/gmock.h>
 
+#include <csignal>
+
 #include "store/engine.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
+#include "store/server_link.h"
 #include "temp_database.h"
 #include "tool_run.h"
 
@@ -76,6 +79,13 @@ TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
     EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
 }
 
+TEST_F(ServerCommands, ImportReplacingOnTheServerNeverGivesAnIdTwice) {
+    zanfiroDb({"init", "--server", conninfo});
+    zanfiroDb({"demo"});
+    EXPECT_THAT(zanfiroDb({"import", "--replace", TEST_DATA_DIR "/gears-edge.mdb"}).said(),
+                HasSubstr("IDs 1 to 11, kept as they were; the next new gear gets ID 25.\n"));
+}
+
 TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     zanfiroDb({"init", "--server", conninfo});
     auto stock = store::openDatabase(place);
@@ -110,10 +120,9 @@ protected:
         zanfiroDb({"init"});
         zanfiroDb({"demo"});
         store::openDatabase(place)->execute("DELETE FROM Gears WHERE ID = 24");
-        fileBytes = bytesOf(place);
         fileCsv = zanfiroDb({"export"}).out;
     }
-    std::string fileBytes, fileCsv;
+    std::string fileCsv;
     const fs::path kept = folder / "NDB/DB-local.mdb";
 };
 
@@ -122,7 +131,7 @@ TEST_F(MoveToServer, CopiesEveryGearWithItsIdAndKeepsTheFileBeside) {
               "0 Moved 23 gears to the server " + conninfo + "; the next new gear gets ID 25.\n" + place.string() +
                   " is now a link to the server; the file is kept as " + kept.string() + ".\n");
     EXPECT_EQ(zanfiroDb({"export"}).out, fileCsv);
-    EXPECT_EQ(bytesOf(kept), fileBytes);
+    EXPECT_EQ(zanfiroDb({"export", kept.string()}).out, fileCsv);
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
 }
 
@@ -132,12 +141,57 @@ TEST_F(MoveToServer, NextGearOnTheServerNeverTakesAnIdTheFileGave) {
     EXPECT_EQ(serverGears().back().ID, num(25));
 }
 
+TEST_F(MoveToServer, NextGearOnTheServerNeverTakesAnIdTheServerGaveBefore) {
+    addServerGear({.ID = num(40), .D = num(40), .M = txt("0.6"), .T = txt("C"), .QTY = num(12)});
+    store::openServerDatabase(conninfo)->execute("DELETE FROM Gears");
+    EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(), HasSubstr("; the next new gear gets ID 41.\n"));
+}
+
+// A move killed at its last step, the rename of the link over the file, after the server's commit: the server
+// holds the copy, the file is still in use.
+class MoveCutShort : public MoveToServer {
+protected:
+    void SetUp() override {
+        MoveToServer::SetUp();
+        const Outcome killed =
+            run(folder,
+                {},
+                "strace -f -qq -o /dev/null -e trace=rename -e inject=rename:signal=SIGKILL:when=1 " ZANFIRO_DB
+                " move-to-server " +
+                    quoted(conninfo));
+        ASSERT_EQ(killed.exit, 128 + SIGKILL) << killed.out;
+        ASSERT_EQ(serverGears().size(), 23u);
+        ASSERT_FALSE(store::isServerLink(place));
+    }
+};
+
+TEST_F(MoveCutShort, ARerunAfterTheFileChangedMovesTheFileAsItIsNow) {
+    store::openDatabase(place)->execute("UPDATE Gears SET QTY = 99 WHERE ID = 1");
+    const std::string now = zanfiroDb({"export"}).out;
+    EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(), StartsWith("0 Moved 23 gears to the server "));
+    EXPECT_EQ(zanfiroDb({"export"}).out, now);
+    EXPECT_EQ(serverGears().front().QTY, num(99));
+}
+
+TEST_F(MoveCutShort, ARerunRefusesAServerWrittenToSinceChangingNeitherSide) {
+    store::insertGear(*store::openServerDatabase(conninfo),
+                      {.D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(1)});
+    const std::string before = everything(folder);
+    EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(),
+                AllOf(StartsWith("1 zanfiro-db: the server's table Gears holds 24 gears that are not the copy the "
+                                 "move cut short made"),
+                      HasSubstr("\nNothing was moved: ")));
+    EXPECT_EQ(everything(folder), before);
+    EXPECT_EQ(serverGears().size(), 24u);
+}
+
 TEST_F(MoveToServer, RefusesATableWithGearsChangingNeitherSide) {
     addServerGear(gear);
     const std::string before = everything(folder);
     const Outcome refused = zanfiroDb({"move-to-server", conninfo});
     EXPECT_EQ(refused.exit, 1);
-    EXPECT_THAT(refused.out, HasSubstr("already holds 1 gear; nothing was moved"));
+    EXPECT_THAT(refused.out, HasSubstr("already holds 1 gear (move a stock only into an empty table)"));
+    EXPECT_THAT(refused.out, HasSubstr("\nNothing was moved: the file is in place and in use"));
     EXPECT_EQ(everything(folder), before);
     EXPECT_EQ(serverGears(), std::vector{gear});
 }
