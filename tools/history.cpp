@@ -37,7 +37,8 @@ std::string cell(const store::GearChange& change, const store::GearColumn& colum
     switch (change.kind) {
     case store::ChangeKind::Insert: return shown(after);
     case store::ChangeKind::Delete: return shown(before);
-    case store::ChangeKind::Update: break;
+    case store::ChangeKind::Update:
+    case store::ChangeKind::Renumber: break;
     }
     return before == after ? shown(after) : shown(before) + " → " + shown(after);
 }
@@ -47,8 +48,15 @@ std::string_view kindShown(store::ChangeKind kind) {
     case store::ChangeKind::Insert: return "inserted";
     case store::ChangeKind::Update: return "changed";
     case store::ChangeKind::Delete: return "deleted";
+    case store::ChangeKind::Renumber: return "renumbered";
     }
     return {};
+}
+
+// A renumbered gear's old and new ID, "40001 → 150", under either.
+std::string idShown(const store::GearChange& change) {
+    if (change.kind != store::ChangeKind::Renumber) return std::to_string(change.id);
+    return change.before.ID.textOrEmpty() + " → " + std::to_string(change.id);
 }
 
 bool parseMoment(std::string_view text, const char* format, std::tm& moment) {
@@ -94,8 +102,7 @@ void printHistory(const std::vector<store::GearChange>& changes, std::ostream& o
     std::vector<std::vector<std::string>> rows{{"When", "Change", "ID"}};
     for (const store::GearColumn* column : store::gearValueColumns()) rows.front().emplace_back(column->name);
     for (const store::GearChange& change : changes) {
-        std::vector<std::string> row{
-            localTime(change.at), std::string(kindShown(change.kind)), std::to_string(change.id)};
+        std::vector<std::string> row{localTime(change.at), std::string(kindShown(change.kind)), idShown(change)};
         for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
         rows.push_back(std::move(row));
     }

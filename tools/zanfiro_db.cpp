@@ -23,6 +23,7 @@
 #include "demo_stock.h"
 #include "failed_write.h"
 #include "history.h"
+#include "renumber.h"
 #include "report.h"
 #include "report_pdf.h"
 #include "server_setup.h"
@@ -216,6 +217,12 @@ int history(const Arguments& args) {
     return 0;
 }
 
+int renumber(const Arguments& args) {
+    const fs::path list = args.has("-o") ? fs::absolute(args.options.at("-o")) : fs::path();
+    tools::renumberGears(store::programDatabasePath(), list, std::cout);
+    return 0;
+}
+
 int path(const Arguments&) {
     // The path alone on standard output, so that scripts can use it.
     const fs::path place = store::programDatabasePath();
@@ -315,6 +322,16 @@ const std::vector<Command>& commands() {
          .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
          .mostWords = 1,
          .run = history},
+        {.name = "renumber",
+         .synopsis = "[-o FILE.csv]",
+         .summary = "move gears above ID 32767 to free IDs the window can pick",
+         .details = "The window cannot pick, change or delete a gear whose ID is above 32767. Moves every such gear\n"
+                    "to the lowest ID below that no gear holds, in the order of their IDs, all or nothing, records\n"
+                    "each move in the history and prints the old and new ID of each, for relabelling shelves.\n"
+                    "Refused, changing nothing, while they do not fit. New gears still get IDs after the largest\n"
+                    "ever given.\n",
+         .options = {{"-o", "FILE.csv", "also write the old and new IDs as CSV (never over an existing file)"}},
+         .run = renumber},
         {.name = "path",
          .summary = "print where the program keeps its database",
          .details = "Prints the path of the program's database, ~/NDB/DB.mdb for the user running it, and on\n"

@@ -1,5 +1,7 @@
 #include "store/gear_history.h"
 
+#include <charconv>
+
 #include "base/failure.h"
 #include "base/text.h"
 
@@ -10,21 +12,26 @@ std::string_view changeName(ChangeKind kind) {
     case ChangeKind::Insert: return "insert";
     case ChangeKind::Update: return "update";
     case ChangeKind::Delete: return "delete";
+    case ChangeKind::Renumber: return "renumber";
     }
     return {};
 }
 
 namespace {
 
-// The kind of change by the name its trigger wrote; only the triggers
-// write the table, so no other name is expected there.
+constexpr std::string_view kRenumberedFrom = "renumber from ";
+
+// The kind of change by the name its trigger (or renumber) wrote; no other
+// name is expected there.
 ChangeKind changeKind(std::string_view name) {
     for (const ChangeKind kind : {ChangeKind::Insert, ChangeKind::Update, ChangeKind::Delete})
         if (changeName(kind) == name) return kind;
-    return ChangeKind::Update;
+    return name.starts_with(kRenumberedFrom) ? ChangeKind::Renumber : ChangeKind::Update;
 }
 
 }  // namespace
+
+std::string renumberedFrom(std::int64_t id) { return concat({kRenumberedFrom, std::to_string(id)}); }
 
 std::string historyColumn(const GearColumn& column, bool after) { return concat({after ? "New" : "Old", column.name}); }
 
@@ -110,8 +117,9 @@ std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t
     std::vector<Value> parameters;
     std::string where;
     if (id) {
-        where += " WHERE ID = ?";
+        where += concat({" WHERE (ID = ? OR ", kHistoryChange, " = ?)"});
         parameters.emplace_back(*id);
+        parameters.emplace_back(renumberedFrom(*id));
     }
     if (sinceUtc) {
         where += concat({where.empty() ? " WHERE " : " AND ", kHistoryAt, " >= ?"});
@@ -126,8 +134,14 @@ std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t
         change.seq = rows->value(0).number();
         change.at = rows->value(1).text();
         change.id = rows->value(3).number();
-        change.kind = changeKind(rows->value(2).text());
+        const std::string kind = rows->value(2).text();
+        change.kind = changeKind(kind);
         change.before.ID = change.after.ID = Value(change.id);
+        if (change.kind == ChangeKind::Renumber) {
+            std::int64_t from = change.id;
+            std::from_chars(kind.data() + kRenumberedFrom.size(), kind.data() + kind.size(), from);
+            change.before.ID = Value(from);
+        }
         for (std::size_t i = 0; i < values.size(); ++i) {
             change.before.*values[i]->field = rows->value(static_cast<int>(4 + i));
             change.after.*values[i]->field = rows->value(static_cast<int>(4 + values.size() + i));

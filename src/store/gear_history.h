@@ -17,10 +17,14 @@ namespace zanfiro::store {
 // window's statements need not know about it.
 inline constexpr std::string_view kHistoryTable = "GearsHistory";
 
-enum class ChangeKind { Insert, Update, Delete };
+enum class ChangeKind { Insert, Update, Delete, Renumber };
 
-// The kind as the table keeps it: "insert", "update", "delete".
+// The kind as the table keeps it: "insert", "update", "delete", "renumber".
 std::string_view changeName(ChangeKind kind);
+
+// A gear that `zanfiro-db renumber` moved to the row's ID from another is
+// kept as "renumber from OLD-ID", found under either ID.
+std::string renumberedFrom(std::int64_t id);
 
 // The columns of GearsHistory: Seq (the order of the changes), At (when, in
 // UTC as "YYYY-MM-DD HH:MM:SS.SSS"), Change (the kind), ID (the gear), then
@@ -45,7 +49,7 @@ struct GearChange {
     std::string at;  // UTC, "YYYY-MM-DD HH:MM:SS.SSS"
     ChangeKind kind = ChangeKind::Update;
     std::int64_t id = 0;
-    GearRecord before, after;  // ID filled in both; the values a side lacks are Null
+    GearRecord before, after;  // ID filled in both (a renumber's old one before); the values a side lacks are Null
 };
 
 // The recorded changes, newest first: of one gear or of all, and from a
