@@ -22,15 +22,6 @@ std::string gearsIn(const fs::path& database) {
     return counted(store::countGears(*store::openDatabase(database)), "gear", "gears");
 }
 
-std::string sizeOf(const fs::path& file) {
-    std::error_code error;
-    const auto bytes = fs::file_size(file, error);
-    if (error) return "?";
-    if (bytes < 10 * 1024) return std::to_string(bytes) + " bytes";
-    if (bytes < 10 * 1024 * 1024) return std::to_string((bytes + 512) / 1024) + " KiB";
-    return std::to_string((bytes + 512 * 1024) / (1024 * 1024)) + " MiB";
-}
-
 // A name in the folder of backups that no backup has yet. Two backups in
 // the same second (a restore right after a backup) wait for the next one,
 // so that names keep sorting as times do.
@@ -58,6 +49,15 @@ void pruneBackups(const fs::path& folder, const fs::path& database, std::ostream
 }
 
 }  // namespace
+
+std::string sizeOf(const fs::path& file) {
+    std::error_code error;
+    const auto bytes = fs::file_size(file, error);
+    if (error) return "?";
+    if (bytes < 10 * 1024) return std::to_string(bytes) + " bytes";
+    if (bytes < 10 * 1024 * 1024) return std::to_string((bytes + 512) / 1024) + " KiB";
+    return std::to_string((bytes + 512 * 1024) / (1024 * 1024)) + " MiB";
+}
 
 fs::path backupFolder(const fs::path& database) { return database.parent_path() / "backups"; }
 

@@ -11,6 +11,9 @@ namespace zanfiro::tools {
 // How many backups the folder of backups keeps: a month of daily ones.
 inline constexpr std::size_t kBackupsKept = 30;
 
+// A file's size as a person reads it: "812 bytes", "24 KiB", "31 MiB".
+std::string sizeOf(const std::filesystem::path& file);
+
 // Where backups of `database` go when no place is given: the folder
 // backups beside it (~/NDB/backups for the program's database).
 std::filesystem::path backupFolder(const std::filesystem::path& database);

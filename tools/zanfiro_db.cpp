@@ -19,6 +19,7 @@
 #include "backups.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "check.h"
 #include "csv_export.h"
 #include "demo_stock.h"
 #include "failed_write.h"
@@ -217,6 +218,15 @@ int history(const Arguments& args) {
     return 0;
 }
 
+int check(const Arguments& args) {
+    const tools::StockCheck found = tools::checkStock(store::programDatabasePath());
+    if (args.has("--json"))
+        tools::printStockCheckJson(found, std::cout);
+    else
+        tools::printStockCheck(found, std::cout);
+    return tools::exitStatus(found.verdict());
+}
+
 int renumber(const Arguments& args) {
     const fs::path list = args.has("-o") ? fs::absolute(args.options.at("-o")) : fs::path();
     tools::renumberGears(store::programDatabasePath(), list, std::cout);
@@ -322,6 +332,16 @@ const std::vector<Command>& commands() {
          .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
          .mostWords = 1,
          .run = history},
+        {.name = "check",
+         .synopsis = "[--json]",
+         .summary = "tell how the stock stands, with an exit status",
+         .details = "Checks the program's database and prints one line per check: a file's integrity, or a server's\n"
+                    "table, columns, identity, answer and the login's rights; each gear against its last recorded\n"
+                    "change; the IDs left below 32767, the last the window can pick (a warning from 30000 on);\n"
+                    "gears the window cannot pick; a file's newest backup and whether the daily backup timer is\n"
+                    "on. Exits with 0 when all is sound, 3 with warnings only, 1 when a problem needs attention.\n",
+         .options = {{"--json", "", "print the findings as one JSON object, for scripts"}},
+         .run = check},
         {.name = "renumber",
          .synopsis = "[-o FILE.csv]",
          .summary = "move gears above ID 32767 to free IDs the window can pick",

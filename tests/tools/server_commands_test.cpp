@@ -203,5 +203,54 @@ TEST_F(MoveToServer, RefusesWhenTheFileWouldOverwriteAKeptOne) {
     EXPECT_EQ(everything(folder), before);
 }
 
+// zanfiro-db check on a workstation linked to the server.
+TEST_F(ServerCommands, CheckTellsTheServerAnswersAndWhatItLacks) {
+    zanfiroDb({"init", "--server", conninfo});
+    zanfiroDb({"demo"});
+    const std::string viewer = "viewer_" + conninfo.substr(conninfo.rfind('=') + 1);
+    const struct {
+        const char* what;
+        std::vector<std::string> sql;  // run on the server as its superuser
+        std::string conninfo;
+        int exit;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {.what = "a sound server",
+         .conninfo = conninfo,
+         .exit = 0,
+         .lines = {"ok       server: PostgreSQL ",
+                   "ok       integrity: the table Gears has its columns ID, D, M, T, QTY, and ID is an identity that "
+                   "never gives an ID twice\n",
+                   "ok       history: 24 changes recorded; each gear's last change leaves it as it is\n",
+                   "ok       ids: the next new gear gets ID 25;",
+                   "ok       rights: the login zanfiro may read, insert, change and delete gears and read the "
+                   "history\n",
+                   "The stock is sound.\n"}},
+        {.what = "a login that may only read",
+         .sql = {"CREATE ROLE " + viewer + " LOGIN", "GRANT SELECT ON Gears, GearsHistory TO " + viewer},
+         .conninfo = conninfo + " user=" + viewer,
+         .exit = 3,
+         .lines = {"warning  rights: the login " + viewer +
+                   " may read the gears but not insert, change, delete them: the window's SAVE or DELETE is "
+                   "refused\n"}},
+        {.what = "a trigger of the history dropped",
+         .sql = {"DROP TRIGGER gears_history_update ON Gears"},
+         .conninfo = conninfo,
+         .exit = 1,
+         .lines = {"problem  history: changes are not recorded: the table GearsHistory or its triggers are missing "
+                   "(zanfiro-db upgrade puts them back)\n"}},
+    };
+    for (const auto& [what, sql, login, exit, lines] : cases) {
+        SCOPED_TRACE(what);
+        for (const std::string& statement : sql) store::openServerDatabase(conninfo)->execute(statement);
+        std::ofstream(place) << "zanfiro-link\n" << login << "\n";
+        const Outcome checked = zanfiroDb({"check"});
+        EXPECT_EQ(checked.exit, exit) << checked.out;
+        for (const std::string& line : lines) EXPECT_THAT(checked.out, HasSubstr(line));
+    }
+    for (const std::string statement : {"DROP OWNED BY ", "DROP ROLE "})
+        store::openServerDatabase(conninfo)->execute(statement + viewer);
+}
+
 }  // namespace
 }  // namespace zanfiro::testing

@@ -1,6 +1,8 @@
 // zanfiro-db run as the operator runs it, on real files and on the Access files in tests/data.
 #include <gmock/gmock.h>
 
+#include <functional>
+
 #include "temp_database.h"
 #include "tool_run.h"
 
@@ -230,6 +232,140 @@ TEST_F(ZanfiroDb, AccessFileAtTheProgramsPlaceIsKeptBesideItsImport) {
     fs::copy_file(data("gears-numeric.mdb"), place, fs::copy_options::overwrite_existing);
     EXPECT_THAT(zanfiroDb({"import", place}).said(), AllOf(StartsWith("1 "), HasSubstr(kept + ", which exists")));
     EXPECT_EQ(bytesOf(kept), bytesOf(data("gears-edge.mdb")));
+}
+
+// The line of one check in what `zanfiro-db check` printed, and its last line.
+std::string checkLine(const std::string& out, const std::string& check) {
+    std::smatch line;
+    return std::regex_search(out, line, std::regex("(^|\n)([a-z]+ +" + check + ": [^\n]*)")) ? line[2].str() : "";
+}
+std::string lastLine(const std::string& out) {
+    const auto end = out.find_last_not_of('\n');
+    return out.substr(out.rfind('\n', end) + 1, end - out.rfind('\n', end));
+}
+
+// A home whose database has the demo stock, a backup taken just now and the daily timer turned on: sound.
+struct SoundHome {
+    SoundHome() {
+        zanfiroDb({"init"});
+        zanfiroDb({"demo"});
+        zanfiroDb({"backup"});
+        const fs::path wants = folder / ".config/systemd/user/timers.target.wants";
+        fs::create_directories(wants);
+        fs::create_symlink("/usr/lib/systemd/user/zanfiro-backup.timer", wants / "zanfiro-backup.timer");
+    }
+    Outcome zanfiroDb(const std::vector<std::string>& args) const { return run(folder, args); }
+    // The settings of the test's own environment stay out of it.
+    Outcome check(const std::vector<std::string>& args = {"check"}) const {
+        return run(folder, args, "XDG_CONFIG_HOME= " ZANFIRO_DB);
+    }
+    void sql(const std::string& statements) const {
+        ASSERT_EQ(run(folder, {place.string(), statements}, "sqlite3").said(), "0 ");
+    }
+    TempDatabase temp{TempDatabase::Content::NoFile};
+    const fs::path folder = temp.folder(), place = folder / "NDB/DB.mdb";
+};
+
+TEST(StockCheck, OnASoundStockEveryLineIsOkAndItExitsWith0) {
+    const SoundHome home;
+    const Outcome checked = home.check();
+    EXPECT_EQ(checked.exit, 0) << checked.out;
+    EXPECT_THAT(checked.out,
+                StartsWith("Checked " + home.place.string() + ": an SQLite database file of 24 KiB.\nok "));
+    for (const char* each : {"integrity", "history", "ids", "values", "backup", "timer"})
+        EXPECT_THAT(checkLine(checked.out, each), StartsWith("ok ")) << each;
+    EXPECT_EQ(checkLine(checked.out, "ids"),
+              "ok       ids: the next new gear gets ID 25; the window picks IDs up to 32767, 32743 more to go");
+    EXPECT_EQ(lastLine(checked.out), "The stock is sound.");
+}
+
+TEST(StockCheck, NamesWhatIsWrongWithAVerdictAndAnExitStatus) {
+    const struct {
+        const char* what;
+        std::function<void(const SoundHome&)> spoil;
+        int exit;
+        std::string line;  // the check's line as printed
+    } cases[] = {
+        {.what = "a damaged file",
+         .spoil =
+             [](const SoundHome& t) {
+                 t.sql(
+                     "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 400) INSERT INTO "
+                     "Gears (D, M, T, QTY) SELECT x, '0.4', 'C', 1 FROM n");
+                 std::string bytes = bytesOf(t.place);
+                 for (std::size_t at = 4096 * 3 + 100; at < bytes.size(); at += 4096)
+                     bytes.replace(at, 8, "\xff\xff\xff\xff\0\0\0\x7f", 8);
+                 std::ofstream(t.place, std::ios::binary) << bytes;
+             },
+         .exit = 1,
+         .line = "problem  integrity: the file is damaged ("},
+        {.what = "IDs near the ceiling",
+         .spoil =
+             [](const SoundHome& t) {
+                 t.sql("INSERT INTO Gears VALUES (30000, 20, '64', 'P', 1); DELETE FROM Gears WHERE ID = 30000");
+             },
+         .exit = 3,
+         .line = "warning  ids: the next new gear gets ID 30001; the window picks IDs up to 32767, 2767 more to go"},
+        {.what = "a gear above the ceiling",
+         .spoil = [](const SoundHome& t) { t.sql("INSERT INTO Gears VALUES (32768, 20, '64', 'P', 1)"); },
+         .exit = 1,
+         .line = "problem  ids: 1 gear has an ID above 32767, which the window cannot pick: zanfiro-db renumber "
+                 "moves them to free IDs below (32743 free)"},
+        {.what = "missing values",
+         .spoil =
+             [](const SoundHome& t) {
+                 t.sql("UPDATE Gears SET QTY = NULL, D = NULL WHERE ID = 7; UPDATE Gears SET M = NULL WHERE ID = 9");
+             },
+         .exit = 1,
+         .line = "problem  values: 2 gears the window cannot pick, its pick ending with an error: ID 7 (no D, no QTY); "
+                 "ID 9 (no M)"},
+        {.what = "a change made without the history",
+         .spoil =
+             [](const SoundHome& t) {
+                 t.sql("DROP TRIGGER GearsHistoryUpdate; UPDATE Gears SET QTY = 5 WHERE ID = 3");
+                 t.zanfiroDb({"upgrade"});
+             },
+         .exit = 1,
+         .line = "problem  history: 1 gear differs from the last change the history recorded (ID 3): changed while "
+                 "the history's triggers were off"},
+        {.what = "no backup for three days",
+         .spoil =
+             [](const SoundHome& t) {
+                 for (const auto& backup : fs::directory_iterator(t.folder / "NDB/backups"))
+                     fs::last_write_time(backup, fs::last_write_time(backup) - std::chrono::hours(72));
+             },
+         .exit = 3,
+         .line = "warning  backup: the newest backup, DB-"},
+        {.what = "the timer off",
+         .spoil = [](const SoundHome& t) { fs::remove_all(t.folder / ".config"); },
+         .exit = 3,
+         .line = "warning  timer: the daily backup timer is off: systemctl --user enable --now zanfiro-backup.timer "
+                 "turns it on"},
+    };
+    for (const auto& [what, spoil, exit, line] : cases) {
+        SCOPED_TRACE(what);
+        const SoundHome home;
+        spoil(home);
+        const Outcome checked = home.check();
+        EXPECT_EQ(checked.exit, exit) << checked.out;
+        EXPECT_THAT(checked.out, HasSubstr("\n" + line)) << checked.out;
+    }
+}
+
+TEST(StockCheck, WithJsonScriptsReadEachCheckAndItsFigures) {
+    const SoundHome home;
+    home.sql("INSERT INTO Gears VALUES (30000, 20, '64', 'P', 1)");
+    const Outcome checked = home.check({"check", "--json"});
+    EXPECT_EQ(checked.exit, 3);
+    std::ofstream(home.folder / "check.json") << checked.out;
+    EXPECT_EQ(run(home.folder,
+                  {"-c",
+                   "import json; d = json.load(open('check.json')); print(d['kind'], d['verdict'], "
+                   "[c['check'] + ' ' + c['verdict'] for c in d['checks']], d['checks'][2]['next_id'])"},
+                  "python3")
+                  .out,
+              "file warning ['integrity ok', 'history ok', 'ids warning', 'values ok', 'backup ok', 'timer ok'] "
+              "30001\n");
 }
 
 }  // namespace
