@@ -256,9 +256,9 @@ const std::vector<Command>& commands() {
          .synopsis = "CONNINFO",
          .summary = "move the local stock to an empty table on a PostgreSQL server",
          .details = "Copies every gear of the program's database file, with its ID, to an empty table Gears on the\n"
-                    "server, lets the server's numbering go on after the file's, puts a link to the server in\n"
-                    "place of the file and keeps the file beside it as DB-local.mdb. All or nothing. Close every\n"
-                    "window first.\n",
+                    "server, lets the server's numbering go on after every ID either gave, puts a link to the\n"
+                    "server in place of the file and keeps a copy of the file beside it as DB-local.mdb. All or\n"
+                    "nothing; run it again after a failure to finish the move. Close every window first.\n",
          .leastWords = 1,
          .mostWords = 1,
          .missingWord = "move-to-server needs the server's connection string",
