@@ -39,7 +39,7 @@ for command in $commands; do
 done
 [ "$(complete_words zanfiro-db report --type "")" = "C P" ] || fail "completion of --type"
 [ "$(complete_words zanfiro-db report --module "")" = "0.4 0.6 48 64" ] || fail "completion of --module"
-[ "$(complete_words zanfiro-db re)" = "restore report" ] || fail "completion of re: $(complete_words zanfiro-db re)"
+[ "$(complete_words zanfiro-db re)" = "restore report renumber" ] || fail "completion of re: $(complete_words zanfiro-db re)"
 
 step "AppStream metainfo"
 metainfo=$prefix/share/metainfo/org.zanfiro.Zanfiro.metainfo.xml
