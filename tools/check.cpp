@@ -331,12 +331,20 @@ void run(StockCheck& result, std::string_view name, Check&& check) {
     }
 }
 
+// A failure to read the gears is said once, not by each check that needs them.
+void gearsUnread(StockCheck& result, const Failure& failure) {
+    result.findings.push_back(
+        {.check = "gears", .verdict = Verdict::Problem, .says = "cannot be read: " + failure.description()});
+}
+
 void checkGears(StockCheck& result, store::Session& session) {
     std::vector<store::GearRecord> gears;
-    run(result, "history", [&] {
+    try {
         gears = store::allGears(session);
-        return history(session, gears);
-    });
+    } catch (const Failure& failure) {
+        return gearsUnread(result, failure);
+    }
+    run(result, "history", [&] { return history(session, gears); });
     run(result, "ids", [&] { return ids(session, gears); });
     run(result, "values", [&] { return values(gears); });
 }
@@ -424,12 +432,13 @@ StockCheck checkStock(const fs::path& database) {
     result.kind = "file";
     result.what = "an SQLite database file of " + sizeOf(database);
     run(result, "integrity", [&] { return fileIntegrity(database); });
+    std::shared_ptr<store::Session> session;
     try {
-        checkGears(result, *store::openDatabase(database));
+        session = store::openDatabase(database);
     } catch (const Failure& failure) {
-        result.findings.push_back(
-            {.check = "gears", .verdict = Verdict::Problem, .says = "cannot be read: " + failure.description()});
+        gearsUnread(result, failure);
     }
+    if (session) checkGears(result, *session);
     run(result, "backup", [&] { return newestBackup(database); });
     run(result, "timer", [&] { return backupTimer(); });
     return result;
@@ -440,7 +449,10 @@ void printStockCheck(const StockCheck& check, std::ostream& out) {
     std::size_t warnings = 0, problems = 0;
     for (const Finding& finding : check.findings) {
         const std::string_view verdict = verdictName(finding.verdict);
-        out << verdict << std::string(9 - verdict.size(), ' ') << finding.check << ": " << finding.says << "\n";
+        // One line each, whatever an engine's message holds.
+        std::string says = finding.says;
+        for (auto at = says.find('\n'); at != std::string::npos; at = says.find('\n', at)) says.replace(at, 1, "; ");
+        out << verdict << std::string(9 - verdict.size(), ' ') << finding.check << ": " << says << "\n";
         warnings += finding.verdict == Verdict::Warning;
         problems += finding.verdict == Verdict::Problem;
     }
