@@ -13,9 +13,10 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # around the programs. The accessibility, fault, soak and two-operator tests
 # read what the window shows over the accessibility bus (a session bus, the
 # AT-SPI registry, the Atspi bindings for Python) and hold a lock with
-# Python's sqlite3. clang-format checks the code's shape; postgresql is the
-# server the tests start for themselves.
-test=(clang-format postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
+# Python's sqlite3. clang-format checks the code's shape; lintian checks the
+# .deb as Debian would; postgresql is the server the tests start for
+# themselves.
+test=(clang-format lintian postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
       poppler-utils strace appstream man-db dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
 
 want=("${build[@]}")
