@@ -209,6 +209,24 @@ TEST_F(ServerLink, MissingServerDatabaseFailsNamingIt) {
     EXPECT_THAT(failed.description(), HasSubstr("\"no_such_stock\" does not exist"));
 }
 
+// The link's own settings come after the program's: here a wait for a lock shorter than the program's 5 s.
+TEST(HeldServerStock, IsWaitedForAsLongAsTheLinkSaysThenFailsAsAHeldFile) {
+    TempDatabase db{TempDatabase::Content::EmptyTable, Engine::Server};
+    db.insert(40, "0.4", "C", 12);
+    auto holder = db.session();
+    holder->begin();
+    std::ofstream(db.path()) << "zanfiro-link\n" << db.server() << " options='-c lock_timeout=300ms'\n";
+    const auto writer = connect(db);
+    const auto asked = std::chrono::steady_clock::now();
+    const Failure held = failureOf([&] { writer->execute("DELETE * FROM Gears WHERE id = 1"); });
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    EXPECT_EQ(held.number(), failure::kDatabaseBusy);
+    EXPECT_EQ(held.description(), "SQLSTATE 55P03: canceling statement due to lock timeout");
+    EXPECT_LT(waited, std::chrono::seconds(4));
+    holder.reset();
+    EXPECT_EQ(db.count(), 1);
+}
+
 TEST(HeldDatabase, IsWaitedForUntilTheOtherProgramCommits) {
     TempDatabase db{TempDatabase::Content::EmptyTable, Engine::File};
     const auto other = db.session();
