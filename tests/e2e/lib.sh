@@ -72,6 +72,19 @@ start_a11y() {
     fail "no accessibility registry (see $ART/a11y.log)"
 }
 
+# A database of its own (named $1_PID_RANDOM) on the tests' PostgreSQL server, whose socket folder and port
+# support/pg_server.sh wrote to ZANFIRO_TEST_PG_STATE, dropped at the end. Sets socket, port, database and link
+# (its connection string); psql runs on the server, server_rows lists the gears there as id|d|m|t|qty lines.
+server_database() {
+  local state=${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}
+  socket=$(sed -n 1p "$state") port=$(sed -n 2p "$state") database=$1_$$_$RANDOM
+  link="host=$socket port=$port user=zanfiro dbname=$database"
+  psql -d postgres -c "CREATE DATABASE $database"
+  trap 'cleanup; psql -d postgres -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :' EXIT
+}
+psql() { command psql -h "$socket" -p "$port" -U zanfiro -X -q -A -t -v ON_ERROR_STOP=1 "$@"; }
+server_rows() { psql -d "$database" -c "SELECT id, d, m, t, qty FROM gears ORDER BY id"; }
+
 # What the window of zanfiro shows: atspi show|rows|wait|dialog ... (see atspi.py).
 ATSPI_PY=$(dirname "${BASH_SOURCE[0]}")/atspi.py
 atspi() { "${AS_OPERATOR[@]}" /usr/bin/python3 "$ATSPI_PY" "$APP_PID" "$@"; }

@@ -32,14 +32,7 @@ name=${name// /} fault=${fault// /} during=${during// /} sees=${sees#"${sees%%[!
 source "$here/lib.sh"
 artifacts "server_fault.$name"
 
-state=${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}
-socket=$(sed -n 1p "$state") port=$(sed -n 2p "$state")
-database=e2e_fault_$$_$RANDOM
-psql() { command psql -h "$socket" -p "$port" -U zanfiro -X -q -A -t -v ON_ERROR_STOP=1 "$@"; }
-psql -d postgres -c "CREATE DATABASE $database"
-drop_database() { psql -d postgres -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :; }
-trap 'cleanup; drop_database' EXIT
-server_rows() { psql -d "$database" -c "SELECT id, d, m, t, qty FROM gears ORDER BY id"; }
+server_database e2e_fault
 
 # Another session takes its lock and keeps it until release_lock ends it.
 hold_lock() {
@@ -67,7 +60,7 @@ go_through_silent_relay() {
 
 start_display
 fresh_home
-"$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "host=$socket port=$port user=zanfiro dbname=$database" >"$ART/init.log"
+"$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "$link" >"$ART/init.log"
 psql -d "$database" -c "$STOCK"
 if [ "$fault" = silent ]; then go_through_silent_relay; fi
 before=$(server_rows)
