@@ -15,8 +15,8 @@ build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev 
 # AT-SPI registry, the Atspi bindings for Python) and hold a lock with
 # Python's sqlite3. clang-format checks the code's shape; lintian checks the
 # .deb as Debian would; postgresql is the server the tests start for
-# themselves.
-test=(clang-format lintian postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
+# themselves, openssl makes its TLS certificates.
+test=(clang-format lintian postgresql openssl xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
       poppler-utils strace appstream man-db dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
 
 want=("${build[@]}")

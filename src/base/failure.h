@@ -34,6 +34,11 @@ inline constexpr int kTypeMismatch = 13;
 inline constexpr int kInternalError = 51;
 inline constexpr int kInvalidUseOfNull = 94;
 
+// Another program holds the database past the wait: SQLite's SQLITE_BUSY,
+// which a server's lock timeout shares, so that the operator meets one
+// number for it whether the stock is a file or on a server.
+inline constexpr int kDatabaseBusy = 5;
+
 // The data source, as the classic data objects number them.
 inline constexpr int kNoCurrentRecord = 3021;
 inline constexpr int kUnknownColumn = 3265;

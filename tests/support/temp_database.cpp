@@ -17,19 +17,8 @@ namespace zanfiro::testing {
 
 namespace {
 
-// The socket folder of the tests' server, as support/pg_server.sh wrote it.
-std::string serverSocket() {
-    std::ifstream state(ZANFIRO_PG_STATE);
-    std::string folder;
-    if (!std::getline(state, folder) || folder.empty())
-        throw std::runtime_error(
-            "no PostgreSQL server runs for the tests: ctest starts one (fixture pg_server), or run "
-            "bash tests/support/pg_server.sh start " ZANFIRO_PG_STATE);
-    return folder;
-}
-
 std::string serverDatabase(const std::string& name) {
-    return "host=" + serverSocket() + " user=zanfiro dbname=" + name;
+    return "host=" + testServer().socketFolder + " port=" + testServer().port + " user=zanfiro dbname=" + name;
 }
 
 void onServer(const std::string& statement) {
@@ -37,6 +26,26 @@ void onServer(const std::string& statement) {
 }
 
 }  // namespace
+
+const TestServer& testServer() {
+    static const TestServer server = [] {
+        const char* named = std::getenv("ZANFIRO_TEST_PG_STATE");
+        const std::string path = named && *named ? named : ZANFIRO_PG_STATE;
+        std::ifstream state(path);
+        TestServer read;
+        std::string authority, otherAuthority;
+        if (!std::getline(state, read.socketFolder) || !std::getline(state, read.port) ||
+            !std::getline(state, authority) || !std::getline(state, otherAuthority))
+            throw std::runtime_error(
+                "no PostgreSQL server runs for the tests: ctest starts one (fixture pg_server), or run "
+                "bash tests/support/pg_server.sh start " +
+                path);
+        read.authority = authority;
+        read.otherAuthority = otherAuthority;
+        return read;
+    }();
+    return server;
+}
 
 Engine testEngine() {
     const char* engine = std::getenv("ZANFIRO_TEST_ENGINE");

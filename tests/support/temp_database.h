@@ -20,6 +20,15 @@ enum class Engine { File, Server };
 
 inline void PrintTo(Engine engine, std::ostream* out) { *out << (engine == Engine::File ? "File" : "Server"); }
 
+// The tests' PostgreSQL server, as support/pg_server.sh wrote it down (at ZANFIRO_TEST_PG_STATE when set): its
+// socket folder and its port, which it also listens on at 127.0.0.1 with TLS, and two certificate authorities, the
+// one that signed the server's certificate and one that signed nothing of it.
+struct TestServer {
+    std::string socketFolder, port;
+    std::filesystem::path authority, otherAuthority;
+};
+const TestServer& testServer();
+
 // The engine a test gets unless it asks for one: ZANFIRO_TEST_ENGINE=server runs a suite on the server.
 Engine testEngine();
 
