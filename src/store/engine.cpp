@@ -22,8 +22,9 @@ Upgrade upgradeDatabase(const std::filesystem::path& file) {
     if (!isServerLink(file)) return upgradeSqliteDatabase(file);
     auto session = openDatabase(file);
     session->begin();
-    const Upgrade added{.history = session->addHistory()};
+    Upgrade added{.history = session->addHistory()};
     session->commit();
+    added.listIndexes = addServerListIndexes(readServerLink(file));
     return added;
 }
 

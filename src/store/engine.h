@@ -25,7 +25,7 @@ void createDatabase(const std::filesystem::path& file);
 // the file is left as it was.
 struct Upgrade {
     bool history = false;      // the history of changes (store/gear_history.h)
-    bool listIndexes = false;  // a file's indexes that read the lists in order
+    bool listIndexes = false;  // the indexes that read the lists in order
 };
 
 // Adds to an existing gear database what newer versions of the program keep

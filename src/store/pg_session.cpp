@@ -72,6 +72,26 @@ bool keepsServerHistory(pg::Connection& connection) {
     return found.value(0, 0).number() == static_cast<std::int64_t>(kServer.historyTriggers.size() + 1);
 }
 
+// The lists come by module (the start-up) and by teeth (LOAD ALL), Null
+// first and gears of equal keys by ID. An index in each order holding every
+// column lets the server read 30,000 gears in order from it instead of
+// sorting them, which for the start-up's texts took seven times as long.
+constexpr std::pair<std::string_view, std::string_view> kServerListIndexes[] = {{"GearsByModule", "M"},
+                                                                                {"GearsByTeeth", "D"}};
+
+std::vector<std::string> missingServerListIndexes(pg::Connection& connection) {
+    std::vector<std::string> statements;
+    for (const auto& [name, key] : kServerListIndexes) {
+        const Value index[] = {Value(std::string(name))};
+        if (!connection.exec("SELECT to_regclass($1)", index).value(0, 0).isNull()) continue;
+        std::string columns = concat({key, " NULLS FIRST, ID"});
+        for (const GearColumn* column : gearValueColumns())
+            if (column->name != key) columns += concat({", ", column->name});
+        statements.push_back(concat({"CREATE INDEX ", name, " ON ", kGearsTable, " (", columns, ")"}));
+    }
+    return statements;
+}
+
 class ServerCursor final : public Cursor {
 public:
     explicit ServerCursor(pg::Result result) : result_(std::move(result)) {}
@@ -153,8 +173,16 @@ bool createServerGearsTable(const std::string& conninfo) {
     connection.exec("BEGIN");
     connection.exec(gearsTableSchema(kServer));
     for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
+    for (const std::string& statement : missingServerListIndexes(connection)) connection.exec(statement);
     connection.exec("COMMIT");
     return true;
+}
+
+bool addServerListIndexes(const std::string& conninfo) {
+    pg::Connection connection(conninfo);
+    const std::vector<std::string> missing = missingServerListIndexes(connection);
+    for (const std::string& statement : missing) connection.exec(statement);
+    return !missing.empty();
 }
 
 }  // namespace zanfiro::store

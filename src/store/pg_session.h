@@ -17,4 +17,8 @@ std::unique_ptr<Session> openServerDatabase(const std::string& conninfo);
 // was there already (and has the gear's columns).
 bool createServerGearsTable(const std::string& conninfo);
 
+// Adds the indexes that read the lists in their order when the server's
+// table lacks them; false when it had them all.
+bool addServerListIndexes(const std::string& conninfo);
+
 }  // namespace zanfiro::store

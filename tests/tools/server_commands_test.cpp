@@ -88,6 +88,16 @@ TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
 }
 
+TEST_F(ServerCommands, UpgradeGivesAnOlderServerTableTheListIndexesOnce) {
+    zanfiroDb({"init", "--server", conninfo});
+    store::openServerDatabase(conninfo)->execute("DROP INDEX GearsByModule");
+    EXPECT_EQ(zanfiroDb({"upgrade"}).said(),
+              "0 Added the indexes by module and by teeth to " + place.string() +
+                  ": the lists are read in their order, not sorted.\n");
+    EXPECT_EQ(zanfiroDb({"upgrade"}).said(),
+              "0 " + place.string() + " has all this version keeps already; nothing was changed.\n");
+}
+
 TEST_F(ServerCommands, BackupAndRestoreOfAServerStockPointToPgDump) {
     zanfiroDb({"init", "--server", conninfo});
     const fs::path backup = folder / "backup.mdb";
