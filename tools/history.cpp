@@ -136,7 +136,10 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.listIndexes)
         out << "Added the indexes by module and by teeth to " << database.string()
             << ": the lists are read in their order, not sorted.\n";
-    if (!added.history && !added.listIndexes)
+    if (added.levels)
+        out << "Added the table of minimum and target levels to " << database.string()
+            << ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n";
+    if (!added.history && !added.listIndexes && !added.levels)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 
