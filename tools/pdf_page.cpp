@@ -37,12 +37,12 @@ std::unique_ptr<QGuiApplication> guiApplication() {
 
 }  // namespace
 
-PdfPages::PdfPages(const std::filesystem::path& file, const std::string& title)
+PdfPages::PdfPages(const std::filesystem::path& file, const std::string& title, int dotsPerInch)
     : application_(guiApplication()),
       writer_(std::make_unique<QPdfWriter>(QString::fromStdString(file.string()))),
       file_(file) {
     writer_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    writer_->setResolution(72);
+    writer_->setResolution(dotsPerInch);
     writer_->setTitle(qt(title));
     writer_->setCreator(QStringLiteral("zanfiro-db"));
     if (!painter_.begin(writer_.get()))

@@ -18,10 +18,12 @@ namespace zanfiro::tools {
 QString qt(const std::string& text);
 QFont font(qreal points, bool bold = false);
 
-// Points (1/72 inch) on a page of 595 x 842, no margins of its own.
+// An A4 page without margins of its own, measured in dots of `dotsPerInch`:
+// by default points (1/72 inch), 595 x 842 of them. Fonts keep their sizes
+// in points.
 class PdfPages {
 public:
-    PdfPages(const std::filesystem::path& file, const std::string& title);
+    PdfPages(const std::filesystem::path& file, const std::string& title, int dotsPerInch = 72);
     ~PdfPages();
     PdfPages(const PdfPages&) = delete;
     PdfPages& operator=(const PdfPages&) = delete;
