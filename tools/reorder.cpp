@@ -42,7 +42,9 @@ GearSheet reorderSheet(std::vector<ReportSection> sections, const StockLevels& l
                      .text = [&levels](const GearRecord& gear) { return number(levels.toOrder(gear)); }}},
         .total =
             [&levels](const ReportSection& section) {
-                return "Totale da ordinare: " + std::to_string(toOrderIn(section, levels)) + " pezzi";
+                const std::int64_t pieces = toOrderIn(section, levels);
+                return pieces == 1 ? std::string("Totale da ordinare: 1 pezzo")
+                                   : "Totale da ordinare: " + std::to_string(pieces) + " pezzi";
             },
     };
 }
