@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "csv_export.h"
 #include "csv_read.h"
+#include "sentence.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
 #include "text_table.h"
@@ -105,10 +106,16 @@ void applyCounts(const fs::path& database, const fs::path& file, const CountOpti
         }
     }
 
-    out << "Read " << counted(static_cast<long long>(counts.size()), "count", "counts") << " from " << file.string()
-        << ".\n";
+    const auto n = [](std::size_t count) { return static_cast<long long>(count); };
+    out << sentence(plural(n(counts.size()), "Read 1 count from %2.", "Read %1 counts from %2."),
+                    {std::to_string(counts.size()), file.string()})
+        << "\n";
     if (agreeing)
-        out << "Counted as the stock has them: " << counted(static_cast<long long>(agreeing), "gear", "gears") << ".\n";
+        out << sentence(
+                   plural(
+                       n(agreeing), "Counted as the stock has it: 1 gear.", "Counted as the stock has them: %1 gears."),
+                   {std::to_string(agreeing)})
+            << "\n";
     if (!corrections.empty()) {
         std::vector<std::vector<std::string>> rows{{"ID", "D", "M", "T", "QTY", "Counted", "Difference"}};
         for (const Count* count : corrections) {
@@ -138,8 +145,11 @@ void applyCounts(const fs::path& database, const fs::path& file, const CountOpti
     }
     out.flush();
     if (!options.confirm(applied.size())) {
-        out << "Nothing was changed. Run the command again with --yes to apply "
-            << counted(static_cast<long long>(applied.size()), "correction", "corrections") << ".\n";
+        out << sentence(plural(n(applied.size()),
+                               "Nothing was changed. Run the command again with --yes to apply 1 correction.",
+                               "Nothing was changed. Run the command again with --yes to apply %1 corrections."),
+                        {std::to_string(applied.size())})
+            << "\n";
         return;
     }
 
@@ -158,8 +168,10 @@ void applyCounts(const fs::path& database, const fs::path& file, const CountOpti
         session->execute(concat({"UPDATE ", store::kGearsTable, " SET QTY = ? WHERE ID = ?"}), values);
     }
     session->commit();
-    out << "Applied " << counted(static_cast<long long>(applied.size()), "correction", "corrections")
-        << " to the stock.\n";
+    out << sentence(
+               plural(n(applied.size()), "Applied 1 correction to the stock.", "Applied %1 corrections to the stock."),
+               {std::to_string(applied.size())})
+        << "\n";
 }
 
 }  // namespace zanfiro::tools

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "csv_export.h"
 #include "csv_read.h"
+#include "sentence.h"
 #include "store/engine.h"
 #include "store/gear_levels.h"
 #include "store/gear_table.h"
@@ -47,12 +48,30 @@ void removeLevel(store::Session& session, std::int64_t id) {
     session.execute(concat({"DELETE FROM ", store::kLevelsTable, " WHERE ID = ?"}), {&key, 1});
 }
 
-std::string levelsSentence(const Levels& levels, std::string_view gears) {
-    const std::string minimum = std::to_string(levels.minimum);
-    if (levels.target)
-        return concat(
-            {"Set the minimum ", minimum, " and the target ", std::to_string(*levels.target), " for ", gears});
-    return concat({"Set the minimum ", minimum, " without a target for ", gears});
+// What setLevels did, to one gear or to `count` gears of `section`.
+std::string levelsDone(const std::optional<Levels>& levels, std::optional<std::int64_t> id, std::size_t count,
+                       const std::string& section) {
+    const std::string minimum = levels ? std::to_string(levels->minimum) : "";
+    const std::string target = levels && levels->target ? std::to_string(*levels->target) : "";
+    const auto n = static_cast<long long>(count);
+    if (id && !levels) return sentence("Removed the levels of the gear with ID %1.", {std::to_string(*id)});
+    if (id && levels->target)
+        return sentence("Set the minimum %1 and the target %2 for the gear with ID %3.",
+                        {minimum, target, std::to_string(*id)});
+    if (id)
+        return sentence("Set the minimum %1 without a target for the gear with ID %2.", {minimum, std::to_string(*id)});
+    if (!levels)
+        return sentence(plural(n, "Removed the levels of 1 gear (%2).", "Removed the levels of %1 gears (%2)."),
+                        {std::to_string(n), section});
+    if (levels->target)
+        return sentence(plural(n,
+                               "Set the minimum %1 and the target %2 for 1 gear (%4).",
+                               "Set the minimum %1 and the target %2 for %3 gears (%4)."),
+                        {minimum, target, std::to_string(n), section});
+    return sentence(plural(n,
+                           "Set the minimum %1 without a target for 1 gear (%3).",
+                           "Set the minimum %1 without a target for %2 gears (%3)."),
+                    {minimum, std::to_string(n), section});
 }
 
 }  // namespace
@@ -63,7 +82,6 @@ void setLevels(const fs::path& database, const GearChoice& gears, const std::opt
     requireLevels(*session, database);
     session->begin();
     std::vector<std::int64_t> ids;
-    std::string chosen;
     if (gears.id) {
         const store::Value key(*gears.id);
         auto found = session->query(concat({"SELECT count(*) FROM ", store::kGearsTable, " WHERE ID = ?"}), {&key, 1});
@@ -71,14 +89,11 @@ void setLevels(const fs::path& database, const GearChoice& gears, const std::opt
             throw Failure(failure::kValidationRule,
                           "no gear has the ID " + std::to_string(*gears.id) + "; nothing was changed");
         ids.push_back(*gears.id);
-        chosen = "the gear with ID " + std::to_string(*gears.id);
     } else {
         for (const ReportSection& section : stockSections(store::allGears(*session), gears.section))
             for (const GearRecord& gear : section.gears) ids.push_back(gear.ID.number());
-        chosen = concat(
-            {counted(static_cast<long long>(ids.size()), "gear", "gears"), " (", filterText(gears.section), ")"});
         if (ids.empty()) {
-            out << "No gear is of " << filterText(gears.section) << "; nothing was changed.\n";
+            out << sentence("No gear is of %1; nothing was changed.", {filterText(gears.section)}) << "\n";
             return;
         }
     }
@@ -89,7 +104,7 @@ void setLevels(const fs::path& database, const GearChoice& gears, const std::opt
             removeLevel(*session, id);
     }
     session->commit();
-    out << (levels ? levelsSentence(*levels, chosen) : "Removed the levels of " + chosen) << ".\n";
+    out << levelsDone(levels, gears.id, ids.size(), filterText(gears.section)) << "\n";
 }
 
 void importLevels(const fs::path& database, const fs::path& file, std::ostream& out) {
@@ -143,13 +158,14 @@ void importLevels(const fs::path& database, const fs::path& file, std::ostream& 
         }
     }
     session->commit();
-    out << "Read " << counted(static_cast<long long>(csv.lines.size()), "line", "lines") << " from " << file.string()
-        << ".\n";
-    if (set) out << "Set the levels of " << counted(static_cast<long long>(set), "gear", "gears") << ".\n";
-    if (removed) out << "Removed the levels of " << counted(static_cast<long long>(removed), "gear", "gears") << ".\n";
+    const auto said = [&out](std::size_t n, std::string_view one, std::string_view many, std::string more = "") {
+        out << sentence(plural(static_cast<long long>(n), one, many), {std::to_string(n), std::move(more)}) << "\n";
+    };
+    said(csv.lines.size(), "Read 1 line from %2.", "Read %1 lines from %2.", file.string());
+    if (set) said(set, "Set the levels of 1 gear.", "Set the levels of %1 gears.");
+    if (removed) said(removed, "Removed the levels of 1 gear.", "Removed the levels of %1 gears.");
     if (unchanged)
-        out << "Left the levels of " << counted(static_cast<long long>(unchanged), "gear", "gears")
-            << " as they were.\n";
+        said(unchanged, "Left the levels of 1 gear as they were.", "Left the levels of %1 gears as they were.");
 }
 
 void printLevels(const fs::path& database, bool csv, std::ostream& out) {

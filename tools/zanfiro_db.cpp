@@ -36,6 +36,7 @@
 #include "reorder.h"
 #include "report.h"
 #include "report_pdf.h"
+#include "sentence.h"
 #include "server_setup.h"
 #include "store/connection_string.h"
 #include "store/engine.h"
@@ -228,20 +229,16 @@ std::size_t gearsIn(const std::vector<tools::ReportSection>& sections) {
     return gears;
 }
 
-// "Wrote the stock sheet (300 gears, 9 sections, 8 pages) to FILE."
-std::string wroteSheet(std::string_view sheet, const std::vector<tools::ReportSection>& sections, std::size_t pages,
+// A sentence about a sheet, "Wrote the stock sheet (%1, %2, %3) to %4.", its
+// places filled with the counts of gears, sections and pages, and the file.
+std::string wroteSheet(std::string_view said, const std::vector<tools::ReportSection>& sections, std::size_t pages,
                        const fs::path& file) {
-    return concat({"Wrote the ",
-                   sheet,
-                   " (",
-                   counted(static_cast<long long>(gearsIn(sections)), "gear", "gears"),
-                   ", ",
-                   counted(static_cast<long long>(sections.size()), "section", "sections"),
-                   ", ",
-                   counted(static_cast<long long>(pages), "page", "pages"),
-                   ") to ",
-                   file.string(),
-                   "\n"});
+    return tools::sentence(said,
+                           {counted(static_cast<long long>(gearsIn(sections)), "gear", "gears"),
+                            counted(static_cast<long long>(sections.size()), "section", "sections"),
+                            counted(static_cast<long long>(pages), "page", "pages"),
+                            file.string()}) +
+           "\n";
 }
 
 // The CSV beside a sheet: the same name, ending in .csv.
@@ -268,7 +265,8 @@ int report(const Arguments& args) {
     const tools::GearSheet sheet = tools::stockSheet(
         tools::stockSections(store::allGears(*session), filter), levels, tools::reportTitle(filter), today("%d/%m/%Y"));
     session.reset();
-    const std::string said = wroteSheet("stock sheet", sheet.sections, tools::writeSheetPdf(sheet, file), file);
+    const std::string said =
+        wroteSheet("Wrote the stock sheet (%1, %2, %3) to %4", sheet.sections, tools::writeSheetPdf(sheet, file), file);
     std::cout << said;
     openSheet(args, file, said);
     return 0;
@@ -284,13 +282,18 @@ int reorder(const Arguments& args) {
     const tools::GearSheet sheet = tools::reorderSheet(
         tools::reorderSections(store::allGears(*session), levels, filter), levels, filter, today("%d/%m/%Y"));
     session.reset();
-    std::string said = wroteSheet("reorder sheet", sheet.sections, tools::writeSheetPdf(sheet, file), file);
+    std::string said = wroteSheet(
+        "Wrote the reorder sheet (%1, %2, %3) to %4", sheet.sections, tools::writeSheetPdf(sheet, file), file);
     if (args.has("--csv")) {
         const fs::path csv = besideAsCsv(file);
         std::ofstream out = csvFile(csv);
         const std::int64_t pieces = tools::writeReorderCsv(sheet.sections, levels, out);
         closeCsv(out, csv);
-        said += "Wrote the order of " + counted(pieces, "piece", "pieces") + " as CSV to " + csv.string() + "\n";
+        said += tools::sentence(
+                    tools::plural(
+                        pieces, "Wrote the order of 1 piece as CSV to %2", "Wrote the order of %1 pieces as CSV to %2"),
+                    {std::to_string(pieces), csv.string()}) +
+                "\n";
     }
     std::cout << said;
     openSheet(args, file, said);
@@ -306,7 +309,8 @@ int countSheet(const Arguments& args) {
         tools::stockSections(store::allGears(*store::openDatabase(store::programDatabasePath())), filter),
         chosen.empty() ? "Inventario ingranaggi" : "Inventario ingranaggi - " + chosen,
         today("%d/%m/%Y %H:%M"));
-    std::cout << wroteSheet("count sheet", sheet.sections, tools::writeSheetPdf(sheet, file), file);
+    std::cout << wroteSheet(
+        "Wrote the count sheet (%1, %2, %3) to %4", sheet.sections, tools::writeSheetPdf(sheet, file), file);
     if (args.has("--csv")) {
         const fs::path csv = besideAsCsv(file);
         std::ofstream out = csvFile(csv);
@@ -320,8 +324,11 @@ int countSheet(const Arguments& args) {
 // Yes from the operator at a terminal; never without one.
 bool askOnTerminal(std::size_t corrections) {
     if (isatty(STDIN_FILENO) != 1) return false;
-    std::cout << "Apply " << counted(static_cast<long long>(corrections), "correction", "corrections")
-              << " to the stock? [y/N] " << std::flush;
+    std::cout << tools::sentence(tools::plural(static_cast<long long>(corrections),
+                                               "Apply 1 correction to the stock? [y/N] ",
+                                               "Apply %1 corrections to the stock? [y/N] "),
+                                 {std::to_string(corrections)})
+              << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
     const std::string word = lower(trimmed(answer, " \t"));
@@ -358,9 +365,13 @@ int labels(const Arguments& args) {
     const auto gears =
         tools::labelledGears(store::allGears(*store::openDatabase(store::programDatabasePath())), ids, filter);
     const std::size_t pages = tools::writeLabelsPdf(gears, *layout, file);
-    std::cout << "Wrote " << counted(static_cast<long long>(gears.size()), "label", "labels") << " on "
-              << counted(static_cast<long long>(pages), "sheet", "sheets") << " of " << layout->name << " to "
-              << file.string() << "\n";
+    const std::string_view said = gears.size() == 1 ? "Wrote 1 label on 1 sheet of %3 to %4"
+                                  : pages == 1      ? "Wrote %1 labels on 1 sheet of %3 to %4"
+                                                    : "Wrote %1 labels on %2 sheets of %3 to %4";
+    std::cout << tools::sentence(
+                     said,
+                     {std::to_string(gears.size()), std::to_string(pages), std::string(layout->name), file.string()})
+              << "\n";
     return 0;
 }
 

@@ -52,7 +52,7 @@ TEST_F(Counting, ApplyShowsEveryDifferenceAndChangesNothingUntilTold) {
     writeCounts("ID,D,M,T,QTY,Counted\n1,40,0.4,C,12,10\n2,60,0.4,C,4,4\n3,11,48,P,14,\n5,17,48,P,0,3\n");
     EXPECT_EQ(zanfiroDb({"count", "apply", "counts.csv"}).said(),
               "0 Read 3 counts from " + counts +
-                  ".\nCounted as the stock has them: 1 gear.\n\nDifferences from the stock:\n"
+                  ".\nCounted as the stock has it: 1 gear.\n\nDifferences from the stock:\n"
                   "ID  D   M    T  QTY  Counted  Difference\n"
                   "1   40  0.4  C  12   10       -2\n"
                   "5   17  48   P  0    3        +3\n"
