@@ -1,8 +1,9 @@
 // zanfiro-db: the companion tool that creates and maintains the database
 // of the Zanfiro window program (a file, or a link to a server), brings the
 // gears of the old Access database over, takes the stock out as CSV or on
-// paper, backs the database up and restores it, and shows the history of
-// changes.
+// paper, keeps the gears' minimum levels and prints what to reorder, takes
+// stock, prints bin labels, backs the database up and restores it, and
+// shows the history of changes.
 #include <unistd.h>
 
 #include <algorithm>
