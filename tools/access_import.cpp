@@ -7,6 +7,7 @@
 #include "access_table.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "progress.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
@@ -107,7 +108,9 @@ std::vector<GearRecord> readGears(const fs::path& source, ImportSummary& summary
     std::vector<GearRecord> gears;
     std::set<std::int64_t> ids;
     AccessRecord record;
+    Progress progress("Reading record %1 of %2", table.rows());
     while (table.next(record)) {
+        progress.show(gears.size() + 1);
         gears.push_back(converter.convert(record));
         const std::int64_t id = gears.back().ID.number();
         if (!ids.insert(id).second)
@@ -156,7 +159,9 @@ void writeGears(const std::vector<GearRecord>& gears, const fs::path& target, bo
                                   "place: ",
                                   target.string()}));
         if (replace) db->execute("DELETE FROM Gears");
+        Progress progress("Writing gear %1 of %2", gears.size());
         for (const GearRecord& gear : gears) {
+            progress.show(summary.written + 1);
             store::insertGear(*db, gear);
             ++summary.written;
             const std::int64_t id = gear.ID.number();

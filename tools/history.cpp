@@ -7,18 +7,11 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "store/engine.h"
+#include "text_table.h"
 
 namespace zanfiro::tools {
 
 namespace {
-
-// Columns are lined up by characters, not bytes: "→" and accented
-// letters take one place each.
-std::size_t width(std::string_view text) {
-    std::size_t characters = 0;
-    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xc0) != 0x80;
-    return characters;
-}
 
 // A value as the table shows it: a missing value as "(none)", a text that
 // an eye could not tell apart (empty, blanks at either end) in quotes.
@@ -98,17 +91,7 @@ void printHistory(const std::vector<store::GearChange>& changes, std::ostream& o
         for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
         rows.push_back(std::move(row));
     }
-    std::vector<std::size_t> widths(rows.front().size());
-    for (const auto& row : rows)
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], width(row[i]));
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - width(row[i]) + 2, ' ');
-        }
-        out << line << "\n";
-    }
+    printTable(rows, out);
 }
 
 void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
@@ -136,7 +119,10 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.listIndexes)
         out << "Added the indexes by module and by teeth to " << database.string()
             << ": the lists are read in their order, not sorted.\n";
-    if (!added.history && !added.listIndexes)
+    if (added.levels)
+        out << "Added the table of minimum and target levels to " << database.string()
+            << ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n";
+    if (!added.history && !added.listIndexes && !added.levels)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 

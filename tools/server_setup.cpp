@@ -7,8 +7,10 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "progress.h"
 #include "store/disk.h"
 #include "store/engine.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
@@ -43,6 +45,8 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
     // that no SAVE from a window lands in it after its gears were copied.
     local->begin();
     const std::vector<store::GearRecord> gears = store::allGears(*local);
+    const std::vector<store::GearLevel> levels =
+        store::keepsLevels(*local) ? store::allLevels(*local) : std::vector<store::GearLevel>();
     const std::int64_t lastId = local->nextId() - 1;
 
     store::createServerGearsTable(conninfo);
@@ -53,7 +57,15 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
                       concat({"the server's table Gears already holds ",
                               counted(there, "gear", "gears"),
                               "; nothing was moved (move a stock only into an empty table)"}));
-    for (const store::GearRecord& gear : gears) store::insertGear(*server, gear);
+    {
+        Progress progress("Moving gear %1 of %2", gears.size());
+        for (std::size_t i = 0; i < gears.size(); ++i) {
+            progress.show(i + 1);
+            store::insertGear(*server, gears[i]);
+        }
+    }
+    store::addLevels(*server);  // a table Gears made by an older version came without them
+    for (const store::GearLevel& level : levels) store::setLevel(*server, level);
     // Gears deleted from the file never lend their IDs to new ones.
     server->continueIdsAfter(lastId);
     const std::int64_t nextId = server->nextId();

@@ -59,6 +59,10 @@ inline constexpr int kCannotWriteFile = 3051;
 inline constexpr int kDuplicateKey = 3022;
 inline constexpr int kNoSuchTable = 3078;
 inline constexpr int kUnrecognizedFormat = 3343;
+// A file to read (CSV) that is not there, and values that break a rule: a
+// level or a count the tools refuse, a line of a file naming no gear.
+inline constexpr int kCannotReadFile = 3024;
+inline constexpr int kValidationRule = 3317;
 
 }  // namespace failure
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/failure.h"
+#include "store/gear_levels.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
 #include "store/sqlite_backup.h"
@@ -22,7 +23,7 @@ Upgrade upgradeDatabase(const std::filesystem::path& file) {
     if (!isServerLink(file)) return upgradeSqliteDatabase(file);
     auto session = openDatabase(file);
     session->begin();
-    Upgrade added{.history = session->addHistory()};
+    Upgrade added{.history = session->addHistory(), .levels = addLevels(*session)};
     session->commit();
     added.listIndexes = addServerListIndexes(readServerLink(file));
     return added;

@@ -26,6 +26,7 @@ void createDatabase(const std::filesystem::path& file);
 struct Upgrade {
     bool history = false;      // the history of changes (store/gear_history.h)
     bool listIndexes = false;  // the indexes that read the lists in order
+    bool levels = false;       // the table of minimum and target levels (store/gear_levels.h)
 };
 
 // Adds to an existing gear database what newer versions of the program keep

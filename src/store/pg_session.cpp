@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/pg.h"
 #include "store/server_sql.h"
@@ -59,6 +60,7 @@ constexpr SqlDialect kServer{
     .isDistinctFrom = " IS DISTINCT FROM ",
     .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
     .trigger = serverTrigger,
+    .tableExists = "SELECT (to_regclass(?) IS NOT NULL)::int",
 };
 
 bool keepsServerHistory(pg::Connection& connection) {
@@ -152,6 +154,8 @@ public:
         return true;
     }
 
+    const SqlDialect& dialect() const override { return kServer; }
+
 private:
     pg::Connection connection_;
 };
@@ -174,6 +178,9 @@ bool createServerGearsTable(const std::string& conninfo) {
     connection.exec(gearsTableSchema(kServer));
     for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
     for (const std::string& statement : missingServerListIndexes(connection)) connection.exec(statement);
+    // TODO(operator roles): GRANT SELECT, INSERT, UPDATE, DELETE ON GearLevels to the operators' group role as
+    // Gears is granted, DELETE included: deleting a gear deletes its levels through the trigger.
+    for (const std::string& statement : levelsSchema(kServer)) connection.exec(statement);
     connection.exec("COMMIT");
     return true;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "store/sorted_query.h"
+#include "store/sql_dialect.h"
 #include "store/value.h"
 
 namespace zanfiro::store {
@@ -60,6 +61,9 @@ public:
     // the database recorded them already and it changed nothing.
     virtual bool keepsHistory() = 0;
     virtual bool addHistory() = 0;
+
+    // The engine's words for the statements that make tables.
+    virtual const SqlDialect& dialect() const = 0;
 };
 
 }  // namespace zanfiro::store

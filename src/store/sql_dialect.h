@@ -28,6 +28,9 @@ struct SqlDialect {
     // when it is empty). OLD and NEW name the row before and after.
     std::vector<std::string> (*trigger)(std::string_view name, std::string_view event, std::string_view when,
                                         std::string_view statement);
+    // A query of one row and column, more than 0 when the table whose name
+    // is its one parameter exists.
+    std::string_view tableExists;
 };
 
 }  // namespace zanfiro::store

@@ -9,6 +9,7 @@
 #include "store/engine.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/sqlite.h"
 
@@ -48,6 +49,7 @@ constexpr SqlDialect kSqlite{
     .isDistinctFrom = " IS NOT ",
     .historyTriggers = {"GearsHistoryInsert", "GearsHistoryUpdate", "GearsHistoryDelete"},
     .trigger = sqliteTrigger,
+    .tableExists = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
 };
 
 // The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
@@ -158,6 +160,8 @@ public:
         return true;
     }
 
+    const SqlDialect& dialect() const override { return kSqlite; }
+
     sqlite::Database& database() { return *db_; }
 
 private:
@@ -217,6 +221,7 @@ void createSqliteDatabase(const std::filesystem::path& file) {
         db.exec("BEGIN");
         db.exec(gearsTableSchema(kSqlite));
         for (const std::string& statement : historySchema(kSqlite)) db.exec(statement);
+        for (const std::string& statement : levelsSchema(kSqlite)) db.exec(statement);
         addListIndexes(db);
         db.exec("COMMIT");
     } catch (...) {
@@ -229,7 +234,9 @@ void createSqliteDatabase(const std::filesystem::path& file) {
 Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {
     SqliteSession session(openSqliteFile(file));
     session.begin();
-    const Upgrade added{.history = session.addHistory(), .listIndexes = addListIndexes(session.database())};
+    const Upgrade added{.history = session.addHistory(),
+                        .listIndexes = addListIndexes(session.database()),
+                        .levels = addLevels(session)};
     session.commit();
     return added;
 }

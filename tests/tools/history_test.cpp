@@ -150,7 +150,9 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
               "0 Added the history of changes to " + home.database.string() +
                   ": every change of a gear is recorded from now on.\n"
                   "Added the indexes by module and by teeth to " +
-                  home.database.string() + ": the lists are read in their order, not sorted.\n");
+                  home.database.string() + ": the lists are read in their order, not sorted.\n" +
+                  "Added the table of minimum and target levels to " + home.database.string() +
+                  ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n");
     const std::string upgraded = bytesOf(home.database);
     EXPECT_EQ(run(home.home, {"upgrade", home.database.string()}).said(),
               "0 " + home.database.string() + " has all this version keeps already; nothing was changed.\n");

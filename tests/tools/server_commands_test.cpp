@@ -136,6 +136,14 @@ TEST_F(MoveToServer, CopiesEveryGearWithItsIdAndKeepsTheFileBeside) {
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
 }
 
+TEST_F(MoveToServer, TheGearsLevelsMoveWithThem) {
+    zanfiroDb({"levels", "set", "3", "5", "12"});
+    zanfiroDb({"levels", "set", "--type", "P", "--module", "64", "2"});
+    const std::string levels = zanfiroDb({"levels"}).out;
+    ASSERT_EQ(zanfiroDb({"move-to-server", conninfo}).exit, 0);
+    EXPECT_EQ(zanfiroDb({"levels"}).out, levels);
+}
+
 TEST_F(MoveToServer, NextGearOnTheServerNeverTakesAnIdTheFileGave) {
     zanfiroDb({"move-to-server", conninfo});
     store::openDatabase(place)->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('20', '48', 'P', '1')");
