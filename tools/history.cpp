@@ -20,25 +20,15 @@ std::size_t width(std::string_view text) {
     return characters;
 }
 
-// A value as the table shows it: a missing value as "(none)", a text that
-// an eye could not tell apart (empty, blanks at either end) in quotes.
-std::string shown(const store::Value& value) {
-    if (value.isNull()) return "(none)";
-    const std::string text = value.text();
-    if (value.isNumber()) return text;
-    if (text.empty() || text.front() == ' ' || text.back() == ' ') return '"' + text + '"';
-    return text;
-}
-
 std::string cell(const store::GearChange& change, const store::GearColumn& column) {
     const store::Value& before = change.before.*column.field;
     const store::Value& after = change.after.*column.field;
     switch (change.kind) {
-    case store::ChangeKind::Insert: return shown(after);
-    case store::ChangeKind::Delete: return shown(before);
+    case store::ChangeKind::Insert: return store::readable(after);
+    case store::ChangeKind::Delete: return store::readable(before);
     case store::ChangeKind::Update: break;
     }
-    return before == after ? shown(after) : shown(before) + " → " + shown(after);
+    return before == after ? store::readable(after) : store::readable(before) + " → " + store::readable(after);
 }
 
 std::string_view kindShown(store::ChangeKind kind) {

@@ -36,6 +36,9 @@ inline constexpr int kInvalidUseOfNull = 94;
 
 // The data source, as the classic data objects number them.
 inline constexpr int kNoCurrentRecord = 3021;
+// A SAVE or DELETE of a picked gear that someone else changed since it was
+// picked: Jet's number for another user changing the same data.
+inline constexpr int kChangedElsewhere = 3197;
 inline constexpr int kUnknownColumn = 3265;
 inline constexpr int kObjectClosed = 3704;
 inline constexpr int kUnknownDriver = 3706;

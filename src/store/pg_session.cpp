@@ -110,6 +110,24 @@ public:
 
     void commit() override { connection_.exec("COMMIT"); }
 
+    // Other writers go on with every other gear.
+    std::optional<GearRecord> beginHoldingGear(std::int64_t id) override {
+        connection_.exec("BEGIN");
+        const Value parameters[] = {Value(id)};
+        ServerCursor gear(connection_.exec(
+            concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " WHERE ID = $1 FOR UPDATE"}), parameters));
+        if (!gear.next()) return std::nullopt;
+        return gearAt(gear);
+    }
+
+    void rollback() noexcept override {
+        try {
+            connection_.exec("ROLLBACK");
+        } catch (const std::exception&) {
+            // The server ended the transaction with the connection.
+        }
+    }
+
     std::int64_t nextId() override {
         const pg::Result next = connection_.exec(
             "SELECT coalesce(pg_sequence_last_value(s) + 1, (SELECT seqstart FROM pg_sequence WHERE seqrelid = s)) "

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "store/gear.h"
 #include "store/sorted_query.h"
 #include "store/value.h"
 
@@ -49,6 +51,16 @@ public:
     // waits for, then shuts out, every other writer.
     virtual void begin() = 0;
     virtual void commit() = 0;
+
+    // Begins as begin() does, but shuts out only what would change or
+    // delete the gear `id`, and reads that gear as it is now: until commit()
+    // or rollback() it stays as read. Nothing when there is no such gear.
+    virtual std::optional<GearRecord> beginHoldingGear(std::int64_t id) = 0;
+
+    // Ends the transaction, leaving the database as it was before begin().
+    // Never fails: a transaction the engine ended by itself (a statement
+    // that failed, a connection lost) has nothing left to undo.
+    virtual void rollback() noexcept = 0;
 
     // The ID the next inserted gear gets, and making it `id + 1` whatever
     // IDs the table held before (the tools keep the IDs of gears they copy).

@@ -133,6 +133,20 @@ public:
     void begin() override { db_->exec("BEGIN IMMEDIATE"); }
     void commit() override { db_->exec("COMMIT"); }
 
+    // The file has no lock finer than the whole: every other writer waits.
+    std::optional<GearRecord> beginHoldingGear(std::int64_t id) override {
+        begin();
+        const Value key(id);
+        SqliteCursor gear(
+            *db_, concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " WHERE ID = ?"}), {&key, 1});
+        if (!gear.next()) return std::nullopt;
+        return gearAt(gear);
+    }
+
+    void rollback() noexcept override {
+        if (!sqlite3_get_autocommit(db_->handle())) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+
     std::int64_t nextId() override {
         // SQLite gives the next row the larger of the counter and the
         // largest ID, plus one.
