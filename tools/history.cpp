@@ -82,10 +82,16 @@ std::string localTime(std::string_view utc) {
 void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out) {
     std::vector<std::vector<std::string>> rows{{"When", "Change", "ID"}};
     for (const store::GearColumn* column : store::gearValueColumns()) rows.front().emplace_back(column->name);
+    rows.front().insert(rows.front().end(), {"Who", "Where"});
+    const auto signature = [](const store::Value& value) {
+        return value.isNull() ? std::string("(unknown)") : value.text();
+    };
     for (const store::GearChange& change : changes) {
         std::vector<std::string> row{
             localTime(change.at), std::string(kindShown(change.kind)), std::to_string(change.id)};
         for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
+        row.push_back(signature(change.who));
+        row.push_back(signature(change.workstation));
         rows.push_back(std::move(row));
     }
     std::vector<std::size_t> widths(rows.front().size());
@@ -101,18 +107,19 @@ void printHistory(const std::vector<store::GearChange>& changes, std::ostream& o
     }
 }
 
-void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
-                          std::optional<std::string> since, std::ostream& out) {
+void printDatabaseHistory(const std::filesystem::path& database, const store::ChangeFilter& filter, std::ostream& out) {
     auto session = store::openDatabase(database);
     if (!session->keepsHistory())
         throw Failure(failure::kNoSuchTable,
                       concat({"the database records no history of changes yet; `zanfiro-db upgrade` makes it record "
                               "them from now on: ",
                               database.string()}));
-    const auto changes = store::gearChanges(*session, id, since);
+    const auto changes = store::gearChanges(*session, filter);
     if (changes.empty()) {
-        out << "No changes recorded" << (id ? " for the gear with ID " + std::to_string(*id) : std::string())
-            << (since ? " since the given moment" : "") << ".\n";
+        out << "No changes recorded"
+            << (filter.id ? " for the gear with ID " + std::to_string(*filter.id) : std::string())
+            << (filter.who ? " made by " + *filter.who : std::string())
+            << (filter.sinceUtc ? " since the given moment" : "") << ".\n";
         return;
     }
     printHistory(changes, out);
@@ -123,10 +130,13 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.history)
         out << "Added the history of changes to " << database.string()
             << ": every change of a gear is recorded from now on.\n";
+    if (added.signatures)
+        out << "Added who made each change and from where to the history of " << database.string()
+            << ": changes are signed from now on, earlier ones show as unknown.\n";
     if (added.listIndexes)
         out << "Added the indexes by module and by teeth to " << database.string()
             << ": the lists are read in their order, not sorted.\n";
-    if (!added.history && !added.listIndexes)
+    if (!added.history && !added.signatures && !added.listIndexes)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 

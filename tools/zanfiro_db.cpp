@@ -195,23 +195,23 @@ int report(const Arguments& args) {
 }
 
 int history(const Arguments& args) {
-    std::optional<std::int64_t> id;
+    store::ChangeFilter filter;
     if (!args.words.empty()) {
         const std::string& text = args.words[0];
         std::int64_t number = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error != std::errc() || end != text.data() + text.size())
             return usageError("the ID of a gear is a whole number, not " + text);
-        id = number;
+        filter.id = number;
     }
-    std::optional<std::string> since;
     if (args.has("--since")) {
-        since = tools::sinceUtc(args.options.at("--since"));
-        if (!since)
+        filter.sinceUtc = tools::sinceUtc(args.options.at("--since"));
+        if (!filter.sinceUtc)
             return usageError("--since wants a date as YYYY-MM-DD or YYYY-MM-DD HH:MM, not " +
                               args.options.at("--since"));
     }
-    tools::printDatabaseHistory(store::programDatabasePath(), id, since, std::cout);
+    if (args.has("--who")) filter.who = args.options.at("--who");
+    tools::printDatabaseHistory(store::programDatabasePath(), filter, std::cout);
     return 0;
 }
 
@@ -271,9 +271,9 @@ const std::vector<Command>& commands() {
          .synopsis = "[PATH]",
          .summary = "give an older database what new ones have",
          .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
-                    "GearsHistory and its triggers, so that every change of a gear is recorded from now on, and\n"
-                    "the indexes that read the lists in order. Says which it added; running it again changes\n"
-                    "nothing.\n",
+                    "GearsHistory and its triggers, so that every change of a gear is recorded from now on; who\n"
+                    "made each change and from where; the indexes that read a file's lists in order. Says which\n"
+                    "it added; running it again changes nothing. On a server, run it as the owner of the tables.\n",
          .mostWords = 1,
          .run = upgrade},
         {.name = "backup",
@@ -306,11 +306,15 @@ const std::vector<Command>& commands() {
                      {"--out-of-stock", "", "only the gears with a quantity of 0"}},
          .run = report},
         {.name = "history",
-         .synopsis = "[ID] [--since DATE]",
+         .synopsis = "[ID] [--since DATE] [--who ROLE]",
          .summary = "print the changes of the gears, newest first",
          .details = "Prints every recorded insert, change and delete of a gear, newest first, a changed value as\n"
-                    "\"12 → 7\". With ID only that gear's; times are local.\n",
-         .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
+                    "\"12 → 7\", with who made it and from where: on a server the login role and the program,\n"
+                    "workstation and address it connected from; on a file the account and the workstation of\n"
+                    "changes made by zanfiro or zanfiro-db, others unknown. With ID only that gear's; times are\n"
+                    "local.\n",
+         .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"},
+                     {"--who", "ROLE", "only changes made by ROLE (on a file, by that account)"}},
          .mostWords = 1,
          .run = history},
         {.name = "path",

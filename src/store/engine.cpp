@@ -19,12 +19,8 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
 
 Upgrade upgradeDatabase(const std::filesystem::path& file) {
-    if (!isServerLink(file)) return upgradeSqliteDatabase(file);
-    auto session = openDatabase(file);
-    session->begin();
-    const Upgrade added{.history = session->addHistory()};
-    session->commit();
-    return added;
+    if (isServerLink(file)) return upgradeServerDatabase(readServerLink(file));
+    return upgradeSqliteDatabase(file);
 }
 
 void requireDatabaseFile(const std::filesystem::path& file) {

@@ -25,6 +25,7 @@ void createDatabase(const std::filesystem::path& file);
 // the file is left as it was.
 struct Upgrade {
     bool history = false;      // the history of changes (store/gear_history.h)
+    bool signatures = false;   // who made each change in the history, and where
     bool listIndexes = false;  // a file's indexes that read the lists in order
 };
 

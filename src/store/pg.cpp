@@ -10,6 +10,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/workstation.h"
 
 namespace zanfiro::store::pg {
 
@@ -117,11 +118,11 @@ namespace {
 
 // What the program asks of a connection unless the connection string says
 // otherwise: a server that does not answer fails within seconds rather than
-// after the system's TCP timeout, and the server's administrator sees which
-// connections are the program's.
+// after the system's TCP timeout, and the server's administrator (and the
+// history's signature) sees which program on which workstation connected.
 pg_conn* connect(const std::string& conninfo) {
     const char* const keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
-    const char* const values[] = {"10", "zanfiro", conninfo.c_str(), nullptr};
+    const char* const values[] = {"10", workstationName().c_str(), conninfo.c_str(), nullptr};
     // The connection string goes in as dbname and is expanded there, so its
     // own settings come after, and win over, the two above.
     return libpq().PQconnectdbParams(keywords, values, 1);

@@ -57,6 +57,13 @@ constexpr SqlDialect kServer{
     .counter = "bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY",
     .nowUtc = "to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')",
     .isDistinctFrom = " IS DISTINCT FROM ",
+    // The login role, whatever role it set since; the workstation as the
+    // client names itself ("zanfiro@office-pc", "psql") and the address the
+    // server sees it from, "local" over the server's own socket.
+    .who = "session_user",
+    .workstation =
+        "concat_ws(' ', nullif(current_setting('application_name'), ''), "
+        "'(' || coalesce(host(inet_client_addr()), 'local') || ')')",
     .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
     .trigger = serverTrigger,
 };
@@ -70,6 +77,17 @@ bool keepsServerHistory(pg::Connection& connection) {
                 names,
                 ") AND tgrelid = to_regclass('gears')) + (to_regclass('gearshistory') IS NOT NULL)::int"}));
     return found.value(0, 0).number() == static_cast<std::int64_t>(kServer.historyTriggers.size() + 1);
+}
+
+bool signsServerChanges(pg::Connection& connection) {
+    return connection
+               .exec(concat({"SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass('",
+                             lower(kHistoryTable),
+                             "') AND attname = '",
+                             lower(kHistoryWho),
+                             "' AND NOT attisdropped"}))
+               .value(0, 0)
+               .number() == 1;
 }
 
 class ServerCursor final : public Cursor {
@@ -150,6 +168,14 @@ public:
         return true;
     }
 
+    bool signsChanges() override { return signsServerChanges(connection_); }
+
+    bool addSignatures() override {
+        if (signsServerChanges(connection_)) return false;
+        for (const std::string& statement : historySignatures(kServer)) connection_.exec(statement);
+        return true;
+    }
+
 private:
     pg::Connection connection_;
 };
@@ -173,6 +199,14 @@ bool createServerGearsTable(const std::string& conninfo) {
     for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
     connection.exec("COMMIT");
     return true;
+}
+
+Upgrade upgradeServerDatabase(const std::string& conninfo) {
+    ServerSession session(conninfo);
+    session.begin();
+    const Upgrade added{.history = session.addHistory(), .signatures = session.addSignatures()};
+    session.commit();
+    return added;
 }
 
 }  // namespace zanfiro::store

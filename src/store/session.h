@@ -72,6 +72,12 @@ public:
     // the database recorded them already and it changed nothing.
     virtual bool keepsHistory() = 0;
     virtual bool addHistory() = 0;
+
+    // Whether the history signs each change with who made it and where, and
+    // making an unsigned one sign them from now on; addSignatures() is false
+    // when the history signed them already and it changed nothing.
+    virtual bool signsChanges() = 0;
+    virtual bool addSignatures() = 0;
 };
 
 }  // namespace zanfiro::store

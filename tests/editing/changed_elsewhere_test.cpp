@@ -43,7 +43,8 @@ protected:
     // The kinds of change the history holds for gear 7, newest first.
     std::vector<store::ChangeKind> changesOfGear7() const {
         std::vector<store::ChangeKind> kinds;
-        for (const store::GearChange& change : store::gearChanges(*db.session(), 7, {})) kinds.push_back(change.kind);
+        for (const store::GearChange& change : store::gearChanges(*db.session(), {.id = 7}))
+            kinds.push_back(change.kind);
         return kinds;
     }
     TempDatabase db;

@@ -76,7 +76,7 @@ TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
     EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
 }
 
-TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
+TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnceSignedByRoleAndWorkstation) {
     zanfiroDb({"init", "--server", conninfo});
     auto stock = store::openDatabase(place);
     stock->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('40', '0.6', 'C', '12')");
@@ -84,7 +84,11 @@ TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     stock->execute("UPDATE Gears SET D = '40', M = '0.6', T = 'C', QTY = '7' WHERE id = 1");  // changes nothing
     stock->execute("DELETE * FROM Gears WHERE id = 1");
     const std::string history = zanfiroDb({"history"}).out;
-    EXPECT_THAT(history, ContainsRegex("deleted +1 +40 +0.6 +C +7\n.*changed +1 +40 +0.6 +C +12 → 7\n.*inserted +1 "));
+    // The tests log in as zanfiro over the server's own socket.
+    const std::string signature = " +zanfiro +server_commands_tests@[^ ]+ \\(local\\)\n";
+    EXPECT_THAT(history,
+                ContainsRegex("deleted +1 +40 +0.6 +C +7" + signature + ".*changed +1 +40 +0.6 +C +12 → 7" + signature +
+                              ".*inserted +1 +40 +0.6 +C +12" + signature));
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
 }
 
