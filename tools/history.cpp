@@ -7,6 +7,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "store/engine.h"
+#include "store/pg_session.h"
 
 namespace zanfiro::tools {
 
@@ -136,7 +137,11 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.listIndexes)
         out << "Added the indexes by module and by teeth to " << database.string()
             << ": the lists are read in their order, not sorted.\n";
-    if (!added.history && !added.signatures && !added.listIndexes)
+    if (added.operators)
+        out << "Gave the group role " << store::kOperatorsRole
+            << " the right to read and change the gears and read the history, and nothing else: "
+               "zanfiro-db grant-operator LOGIN makes a login one of them.\n";
+    if (!added.history && !added.signatures && !added.listIndexes && !added.operators)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 

@@ -215,6 +215,11 @@ int history(const Arguments& args) {
     return 0;
 }
 
+int grantOperator(const Arguments& args) {
+    tools::grantOperator(args.words[0], databasePath(args, 1), std::cout);
+    return 0;
+}
+
 int path(const Arguments&) {
     // The path alone on standard output, so that scripts can use it.
     const fs::path place = store::programDatabasePath();
@@ -230,7 +235,10 @@ const std::vector<Command>& commands() {
          .summary = "create the database with an empty Gears table",
          .details = "Creates the gear database at PATH with an empty table Gears that records the history of its\n"
                     "changes. With --server the stock lives on a PostgreSQL server instead: its table Gears is\n"
-                    "created when missing and PATH becomes a link to it. An existing file is left untouched.\n",
+                    "created when missing and PATH becomes a link to it. An existing file is left untouched.\n"
+                    "Run by the server's administrator (a role that may create roles), --server makes the tables\n"
+                    "the administrator's and gives the group role zanfiro_operators the right to read and change\n"
+                    "the gears and read the history, and nothing else (see grant-operator).\n",
          .options = {{"--server", "CONNINFO", "use the stock on the PostgreSQL server CONNINFO names"}},
          .mostWords = 1,
          .run = init},
@@ -245,6 +253,16 @@ const std::vector<Command>& commands() {
          .mostWords = 1,
          .missingWord = "move-to-server needs the server's connection string",
          .run = moveToServer},
+        {.name = "grant-operator",
+         .synopsis = "ROLE [PATH]",
+         .summary = "make a login on the server one of the stock's operators",
+         .details = "Makes the login ROLE on the PostgreSQL server that the link at PATH names a member of the\n"
+                    "group role zanfiro_operators: it may then read and change the gears and read the history,\n"
+                    "and nothing else. Run by the server's administrator; the login must exist (createuser).\n",
+         .leastWords = 1,
+         .mostWords = 2,
+         .missingWord = "grant-operator needs the login role to make an operator",
+         .run = grantOperator},
         {.name = "demo",
          .synopsis = "[PATH]",
          .summary = "fill an empty Gears table with a small sample stock",
@@ -272,8 +290,9 @@ const std::vector<Command>& commands() {
          .summary = "give an older database what new ones have",
          .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
                     "GearsHistory and its triggers, so that every change of a gear is recorded from now on; who\n"
-                    "made each change and from where; the indexes that read a file's lists in order. Says which\n"
-                    "it added; running it again changes nothing. On a server, run it as the owner of the tables.\n",
+                    "made each change and from where; the indexes that read a file's lists in order; on a\n"
+                    "server, the operators' group role and its rights. Says which it added; running it again\n"
+                    "changes nothing. On a server, run it as the administrator who owns the tables.\n",
          .mostWords = 1,
          .run = upgrade},
         {.name = "backup",

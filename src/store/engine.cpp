@@ -25,7 +25,7 @@ Upgrade upgradeDatabase(const std::filesystem::path& file) {
 
 void requireDatabaseFile(const std::filesystem::path& file) {
     if (isServerLink(file))
-        throw Failure(failure::kNotForServer,
+        throw Failure(failure::kWrongKindOfDatabase,
                       file.string() +
                           " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
                           "it up on the server with pg_dump and bring it back with pg_restore");

@@ -27,6 +27,7 @@ struct Upgrade {
     bool history = false;      // the history of changes (store/gear_history.h)
     bool signatures = false;   // who made each change in the history, and where
     bool listIndexes = false;  // a file's indexes that read the lists in order
+    bool operators = false;    // a server's group role of operators and its rights
 };
 
 // Adds to an existing gear database what newer versions of the program keep

@@ -27,14 +27,24 @@ std::string_view columnType(ColumnKind kind) {
 // A function for the trigger's statement, then the trigger. Dropped and
 // made again rather than replaced, which servers before PostgreSQL 14
 // cannot do.
+//
+// The function runs with its owner's rights (the administrator's), since
+// operators may read the history but never write it themselves. Its
+// search path is pinned with the temporary schema last, so that no
+// operator's object of the same name (a temporary table GearsHistory, a
+// function shadowing a built-in one) takes the history's place; it relies
+// on the tables living in the schema public, where the operators' default
+// search path finds them too. Nobody calls it but the trigger.
 std::vector<std::string> serverTrigger(std::string_view name, std::string_view event, std::string_view when,
                                        std::string_view statement) {
     return {
         concat({"CREATE OR REPLACE FUNCTION ",
                 name,
-                "() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN ",
+                "() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp "
+                "AS $body$ BEGIN ",
                 statement,
                 "; RETURN NULL; END $body$"}),
+        concat({"REVOKE EXECUTE ON FUNCTION ", name, "() FROM PUBLIC"}),
         concat({"DROP TRIGGER IF EXISTS ", name, " ON ", kGearsTable}),
         concat({"CREATE TRIGGER ",
                 name,
@@ -88,6 +98,44 @@ bool signsServerChanges(pg::Connection& connection) {
                              "' AND NOT attisdropped"}))
                .value(0, 0)
                .number() == 1;
+}
+
+// The operators' group: SELECT, INSERT, UPDATE and DELETE of gears and the
+// numbering of new ones, SELECT of the history, and nothing else; the
+// tables, triggers and functions stay the administrator's. Tables give
+// PUBLIC nothing unless told, and since PostgreSQL 15 nor does the schema
+// public (no CREATE); the REVOKE takes back what an administrator may have
+// granted by hand.
+bool operatorsHaveTheirRights(pg::Connection& connection) {
+    const Value parameters[] = {Value(std::string(kOperatorsRole))};
+    return connection
+               .exec(
+                   "SELECT CASE WHEN to_regrole($1) IS NULL THEN false ELSE "
+                   "has_table_privilege($1::name, 'gears', 'SELECT') AND "
+                   "has_table_privilege($1::name, 'gears', 'INSERT') AND "
+                   "has_table_privilege($1::name, 'gears', 'UPDATE') AND "
+                   "has_table_privilege($1::name, 'gears', 'DELETE') AND "
+                   "has_table_privilege($1::name, 'gearshistory', 'SELECT') AND "
+                   "has_sequence_privilege($1::name, pg_get_serial_sequence('gears', 'id'), 'USAGE') END",
+                   parameters)
+               .value(0, 0)
+               .textOrEmpty() == "t";
+}
+
+void giveOperatorsTheirRights(pg::Connection& connection) {
+    // Roles belong to the whole server: another stock on it, or another
+    // administrator at the same moment, may have made the group already.
+    connection.exec(
+        concat({"DO $$ BEGIN IF to_regrole('",
+                kOperatorsRole,
+                "') IS NULL THEN CREATE ROLE ",
+                kOperatorsRole,
+                " NOLOGIN; END IF; EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END $$"}));
+    connection.exec(concat({"REVOKE ALL ON ", kGearsTable, ", ", kHistoryTable, " FROM PUBLIC"}));
+    connection.exec(concat({"GRANT SELECT, INSERT, UPDATE, DELETE ON ", kGearsTable, " TO ", kOperatorsRole}));
+    connection.exec(concat({"GRANT SELECT ON ", kHistoryTable, " TO ", kOperatorsRole}));
+    const std::string numbering = connection.exec("SELECT pg_get_serial_sequence('gears', 'id')").value(0, 0).text();
+    connection.exec(concat({"GRANT USAGE ON SEQUENCE ", numbering, " TO ", kOperatorsRole}));
 }
 
 class ServerCursor final : public Cursor {
@@ -176,6 +224,13 @@ public:
         return true;
     }
 
+    // Gives the operators' group its rights; false when it had them.
+    bool addOperators() {
+        if (operatorsHaveTheirRights(connection_)) return false;
+        giveOperatorsTheirRights(connection_);
+        return true;
+    }
+
 private:
     pg::Connection connection_;
 };
@@ -197,6 +252,7 @@ bool createServerGearsTable(const std::string& conninfo) {
     connection.exec("BEGIN");
     connection.exec(gearsTableSchema(kServer));
     for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
+    giveOperatorsTheirRights(connection);
     connection.exec("COMMIT");
     return true;
 }
@@ -204,9 +260,23 @@ bool createServerGearsTable(const std::string& conninfo) {
 Upgrade upgradeServerDatabase(const std::string& conninfo) {
     ServerSession session(conninfo);
     session.begin();
-    const Upgrade added{.history = session.addHistory(), .signatures = session.addSignatures()};
+    const Upgrade added{
+        .history = session.addHistory(), .signatures = session.addSignatures(), .operators = session.addOperators()};
     session.commit();
     return added;
+}
+
+bool grantOperator(const std::string& conninfo, const std::string& role) {
+    pg::Connection connection(conninfo);
+    const Value parameters[] = {Value(role), Value(std::string(kOperatorsRole))};
+    // Fails naming the role that does not exist, the login or the group.
+    if (connection.exec("SELECT pg_has_role($1::name, $2::name, 'MEMBER')", parameters).value(0, 0).textOrEmpty() ==
+        "t")
+        return false;
+    std::string quoted = "\"";
+    for (const char c : role) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    connection.exec(concat({"GRANT ", kOperatorsRole, " TO ", quoted, "\""}));
+    return true;
 }
 
 }  // namespace zanfiro::store

@@ -28,15 +28,18 @@ std::string serverSocket() {
     return folder;
 }
 
-std::string serverDatabase(const std::string& name) {
-    return "host=" + serverSocket() + " user=zanfiro dbname=" + name;
-}
-
-void onServer(const std::string& statement) {
-    store::openServerDatabase(serverDatabase("postgres"))->execute(statement);
-}
+void onServer(const std::string& statement) { store::openServerDatabase(testServer("postgres"))->execute(statement); }
 
 }  // namespace
+
+std::string testServer(const std::string& database, const std::string& user) {
+    return "host=" + serverSocket() + " user=" + user + " dbname=" + database;
+}
+
+std::string uniqueServerName(const std::string& prefix) {
+    static std::atomic<int> made = 0;
+    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+}
 
 Engine testEngine() {
     const char* engine = std::getenv("ZANFIRO_TEST_ENGINE");
@@ -49,10 +52,9 @@ TempDatabase::TempDatabase(Content content, Engine engine) {
     folder_ = pattern;
     path_ = folder_ / "DB.mdb";
     if (engine == Engine::Server) {
-        static std::atomic<int> made = 0;
-        serverDatabase_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+        serverDatabase_ = uniqueServerName("test");
         onServer("CREATE DATABASE " + serverDatabase_);
-        server_ = serverDatabase(serverDatabase_);
+        server_ = testServer(serverDatabase_);
         if (content == Content::EmptyTable) {
             store::createServerGearsTable(server_);
             store::writeServerLink(path_, server_);  // at the file's place, where the program looks

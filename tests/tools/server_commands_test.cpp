@@ -31,9 +31,11 @@ protected:
 };
 
 TEST_F(ServerCommands, InitCreatesTheTableAndWritesTheLink) {
-    EXPECT_EQ(
-        zanfiroDb({"init", "--server", conninfo}).said(),
-        "0 Created the table Gears on the server " + conninfo + "\nWrote the link to it at " + place.string() + "\n");
+    EXPECT_EQ(zanfiroDb({"init", "--server", conninfo}).said(),
+              "0 Created the table Gears on the server " + conninfo +
+                  "\nOperators are the members of the group role zanfiro_operators: zanfiro-db grant-operator LOGIN "
+                  "makes a login one of them.\nWrote the link to it at " +
+                  place.string() + "\n");
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
     EXPECT_THAT(serverGears(), IsEmpty());
 }
