@@ -248,7 +248,7 @@ const std::vector<Command>& commands() {
          .details = "Copies every gear of the program's database file, with its ID, to an empty table Gears on the\n"
                     "server, lets the server's numbering go on after the file's, puts a link to the server in\n"
                     "place of the file and keeps the file beside it as DB-local.mdb. All or nothing. Close every\n"
-                    "window first.\n",
+                    "window first, and log in as the server's administrator: an operator may not set the numbering.\n",
          .leastWords = 1,
          .mostWords = 1,
          .missingWord = "move-to-server needs the server's connection string",
