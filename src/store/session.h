@@ -52,9 +52,10 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
 
-    // Begins as begin() does, but shuts out only what would change or
-    // delete the gear `id`, and reads that gear as it is now: until commit()
-    // or rollback() it stays as read. Nothing when there is no such gear.
+    // Begins a transaction that shuts out every other writer of the gear
+    // `id` (an engine may shut out more, as begin() does) and reads that
+    // gear as it is now: until commit() or rollback() it stays as read.
+    // Nothing when there is no such gear.
     virtual std::optional<GearRecord> beginHoldingGear(std::int64_t id) = 0;
 
     // Ends the transaction, leaving the database as it was before begin().
