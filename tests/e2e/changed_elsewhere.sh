@@ -14,14 +14,17 @@ start_a11y
 homes=$HOME
 
 if [ "$engine" = server ]; then
-  socket=$(cat "${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}")
+  # The state names the server's socket folder, and its port when it is not the default one.
+  state=${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}
+  socket=$(sed -n 1p "$state") port=$(sed -n 2p "$state")
+  export PGHOST=$socket PGPORT=${port:-5432} PGUSER=zanfiro
   database=e2e_changed_$$_$RANDOM
-  sql() { psql -h "$socket" -U zanfiro -d "$database" -X -q -A -t -v ON_ERROR_STOP=1 -c "$1"; }
-  psql -h "$socket" -U zanfiro -d postgres -X -q -c "CREATE DATABASE $database"
-  trap 'cleanup; psql -h "$socket" -U zanfiro -d postgres -X -q -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :' EXIT
+  sql() { psql -d "$database" -X -q -A -t -v ON_ERROR_STOP=1 -c "$1"; }
+  psql -d postgres -X -q -c "CREATE DATABASE $database"
+  trap 'cleanup; psql -d postgres -X -q -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :' EXIT
   for ws in A B; do
     mkdir -p "$homes/$ws"
-    HOME=$homes/$ws "$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "host=$socket user=zanfiro dbname=$database" >"$ART/init-$ws.log"
+    HOME=$homes/$ws "$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "dbname=$database" >"$ART/init-$ws.log"
   done
   home_of() { echo "$homes/$1"; }
 else

@@ -28,11 +28,13 @@ std::string serverSocket() {
     return folder;
 }
 
-void onServer(const std::string& statement) { store::openServerDatabase(testServer("postgres"))->execute(statement); }
+void onServer(const std::string& statement) {
+    store::openServerDatabase(serverConninfo("postgres"))->execute(statement);
+}
 
 }  // namespace
 
-std::string testServer(const std::string& database, const std::string& user) {
+std::string serverConninfo(const std::string& database, const std::string& user) {
     return "host=" + serverSocket() + " user=" + user + " dbname=" + database;
 }
 
@@ -54,7 +56,7 @@ TempDatabase::TempDatabase(Content content, Engine engine) {
     if (engine == Engine::Server) {
         serverDatabase_ = uniqueServerName("test");
         onServer("CREATE DATABASE " + serverDatabase_);
-        server_ = testServer(serverDatabase_);
+        server_ = serverConninfo(serverDatabase_);
         if (content == Content::EmptyTable) {
             store::createServerGearsTable(server_);
             store::writeServerLink(path_, server_);  // at the file's place, where the program looks

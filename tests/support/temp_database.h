@@ -25,7 +25,7 @@ Engine testEngine();
 
 // A libpq connection string for `database` on the tests' server, logged in as `user` (by default the superuser
 // zanfiro); the server trusts every role on its socket.
-std::string testServer(const std::string& database, const std::string& user = "zanfiro");
+std::string serverConninfo(const std::string& database, const std::string& user = "zanfiro");
 
 // A name for a database or role on the tests' server that no other test, in this run or another, takes.
 std::string uniqueServerName(const std::string& prefix);

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 // Runs statements on the tests' server as its superuser.
 void asSuperuser(const std::string& database, const std::string& sql) {
-    store::openServerDatabase(testServer(database))->execute(sql);
+    store::openServerDatabase(serverConninfo(database))->execute(sql);
 }
 
 // Login roles of the test's own, dropped after the database they work in.
@@ -47,7 +47,7 @@ protected:
         granted = run(adminHome, {"grant-operator", logins.op});
         ASSERT_EQ(run(opHome, {"init", "--server", as(logins.op)}).exit, 0);
     }
-    std::string as(const std::string& role) const { return testServer(databaseName, role); }
+    std::string as(const std::string& role) const { return serverConninfo(databaseName, role); }
     std::shared_ptr<store::Session> operatorSession() const { return store::openServerDatabase(as(logins.op)); }
     Outcome history(const std::vector<std::string>& args = {}) const {
         std::vector<std::string> all{"history"};
