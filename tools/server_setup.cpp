@@ -26,6 +26,9 @@ void initServer(const std::string& conninfo, const fs::path& link, std::ostream&
     const bool created = store::createServerGearsTable(conninfo);
     out << (created ? "Created the table Gears on the server " : "The server already has the table Gears: ") << conninfo
         << "\n";
+    if (created)
+        out << "Operators are the members of the group role " << store::kOperatorsRole
+            << ": zanfiro-db grant-operator LOGIN makes a login one of them.\n";
     store::makeFolder(link.parent_path());
     store::writeServerLink(link, conninfo);
     out << "Wrote the link to it at " << link.string() << "\n";
@@ -86,6 +89,19 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
     out << "Moved " << counted(gears.size(), "gear", "gears") << " to the server " << conninfo
         << "; the next new gear gets ID " << nextId << ".\n"
         << file.string() << " is now a link to the server; the file is kept as " << kept.string() << ".\n";
+}
+
+void grantOperator(const std::string& role, const fs::path& link, std::ostream& out) {
+    if (!store::isServerLink(link))
+        throw Failure(failure::kWrongKindOfDatabase,
+                      link.string() +
+                          " is no link to a server: operators are logins on the PostgreSQL server that keeps a "
+                          "stock, and a database file is written by whoever may write the file");
+    if (store::grantOperator(store::readServerLink(link), role))
+        out << "The login " << role << " is now one of the operators (" << store::kOperatorsRole
+            << "): it may read and change the gears and read the history, and nothing else.\n";
+    else
+        out << "The login " << role << " is one of the operators already; nothing was changed.\n";
 }
 
 std::string describeDatabase(const fs::path& file) {

@@ -413,19 +413,24 @@ int levels(const Arguments& args) {
 }
 
 int history(const Arguments& args) {
-    std::optional<std::int64_t> id;
+    store::ChangeFilter filter;
     if (!args.words.empty()) {
-        id = gearId(args.words[0]);
-        if (!id) return usageError("the ID of a gear is a whole number, not " + args.words[0]);
+        filter.id = gearId(args.words[0]);
+        if (!filter.id) return usageError("the ID of a gear is a whole number, not " + args.words[0]);
     }
-    std::optional<std::string> since;
     if (args.has("--since")) {
-        since = tools::sinceUtc(args.options.at("--since"));
-        if (!since)
+        filter.sinceUtc = tools::sinceUtc(args.options.at("--since"));
+        if (!filter.sinceUtc)
             return usageError("--since wants a date as YYYY-MM-DD or YYYY-MM-DD HH:MM, not " +
                               args.options.at("--since"));
     }
-    tools::printDatabaseHistory(store::programDatabasePath(), id, since, std::cout);
+    if (args.has("--who")) filter.who = args.options.at("--who");
+    tools::printDatabaseHistory(store::programDatabasePath(), filter, std::cout);
+    return 0;
+}
+
+int grantOperator(const Arguments& args) {
+    tools::grantOperator(args.words[0], databasePath(args, 1), std::cout);
     return 0;
 }
 
@@ -444,7 +449,10 @@ const std::vector<Command>& commands() {
          .summary = "create the database with an empty Gears table",
          .details = "Creates the gear database at PATH with an empty table Gears that records the history of its\n"
                     "changes. With --server the stock lives on a PostgreSQL server instead: its table Gears is\n"
-                    "created when missing and PATH becomes a link to it. An existing file is left untouched.\n",
+                    "created when missing and PATH becomes a link to it. An existing file is left untouched.\n"
+                    "Run by the server's administrator (a role that may create roles), --server makes the tables\n"
+                    "the administrator's and gives the group role zanfiro_operators the right to read and change\n"
+                    "the gears and read the history, and nothing else (see grant-operator).\n",
          .options = {{"--server", "CONNINFO", "use the stock on the PostgreSQL server CONNINFO names"}},
          .mostWords = 1,
          .run = init},
@@ -454,11 +462,21 @@ const std::vector<Command>& commands() {
          .details = "Copies every gear of the program's database file, with its ID, to an empty table Gears on the\n"
                     "server, lets the server's numbering go on after the file's, puts a link to the server in\n"
                     "place of the file and keeps the file beside it as DB-local.mdb. All or nothing. Close every\n"
-                    "window first.\n",
+                    "window first, and log in as the server's administrator: an operator may not set the numbering.\n",
          .leastWords = 1,
          .mostWords = 1,
          .missingWord = "move-to-server needs the server's connection string",
          .run = moveToServer},
+        {.name = "grant-operator",
+         .synopsis = "ROLE [PATH]",
+         .summary = "make a login on the server one of the stock's operators",
+         .details = "Makes the login ROLE on the PostgreSQL server that the link at PATH names a member of the\n"
+                    "group role zanfiro_operators: it may then read and change the gears and read the history,\n"
+                    "and nothing else. Run by the server's administrator; the login must exist (createuser).\n",
+         .leastWords = 1,
+         .mostWords = 2,
+         .missingWord = "grant-operator needs the login role to make an operator",
+         .run = grantOperator},
         {.name = "demo",
          .synopsis = "[PATH]",
          .summary = "fill an empty Gears table with a small sample stock",
@@ -485,9 +503,10 @@ const std::vector<Command>& commands() {
          .synopsis = "[PATH]",
          .summary = "give an older database what new ones have",
          .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
-                    "GearsHistory and its triggers, so that every change of a gear is recorded from now on, and\n"
-                    "the indexes that read the lists in order. Says which it added; running it again changes\n"
-                    "nothing.\n",
+                    "GearsHistory and its triggers, so that every change of a gear is recorded from now on; who\n"
+                    "made each change and from where; the indexes that read a file's lists in order; on a\n"
+                    "server, the operators' group role and its rights. Says which it added; running it again\n"
+                    "changes nothing. On a server, run it as the administrator who owns the tables.\n",
          .mostWords = 1,
          .run = upgrade},
         {.name = "backup",
@@ -591,11 +610,15 @@ const std::vector<Command>& commands() {
          .mostWords = std::numeric_limits<std::size_t>::max(),
          .run = labels},
         {.name = "history",
-         .synopsis = "[ID] [--since DATE]",
+         .synopsis = "[ID] [--since DATE] [--who ROLE]",
          .summary = "print the changes of the gears, newest first",
          .details = "Prints every recorded insert, change and delete of a gear, newest first, a changed value as\n"
-                    "\"12 → 7\". With ID only that gear's; times are local.\n",
-         .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"}},
+                    "\"12 → 7\", with who made it and from where: on a server the login role and the program,\n"
+                    "workstation and address it connected from; on a file the account and the workstation of\n"
+                    "changes made by zanfiro or zanfiro-db, others unknown. With ID only that gear's; times are\n"
+                    "local.\n",
+         .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"},
+                     {"--who", "ROLE", "only changes made by ROLE (on a file, by that account)"}},
          .mostWords = 1,
          .run = history},
         {.name = "path",

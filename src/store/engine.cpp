@@ -20,18 +20,13 @@ std::shared_ptr<Session> openDatabase(const std::filesystem::path& file) {
 void createDatabase(const std::filesystem::path& file) { createSqliteDatabase(file); }
 
 Upgrade upgradeDatabase(const std::filesystem::path& file) {
-    if (!isServerLink(file)) return upgradeSqliteDatabase(file);
-    auto session = openDatabase(file);
-    session->begin();
-    Upgrade added{.history = session->addHistory(), .levels = addLevels(*session)};
-    session->commit();
-    added.listIndexes = addServerListIndexes(readServerLink(file));
-    return added;
+    if (isServerLink(file)) return upgradeServerDatabase(readServerLink(file));
+    return upgradeSqliteDatabase(file);
 }
 
 void requireDatabaseFile(const std::filesystem::path& file) {
     if (isServerLink(file))
-        throw Failure(failure::kNotForServer,
+        throw Failure(failure::kWrongKindOfDatabase,
                       file.string() +
                           " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
                           "it up on the server with pg_dump and bring it back with pg_restore");

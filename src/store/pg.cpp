@@ -17,6 +17,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "store/workstation.h"
 
 namespace zanfiro::store::pg {
 
@@ -243,8 +244,8 @@ std::string serverOptions(const std::string& conninfo) {
 // What the program asks of a connection unless the connection string says
 // otherwise: a connection not made within 10 s fails, a network gone quiet
 // is noticed by TCP itself within about 15 s (keepalives, unacknowledged
-// data), and the server's administrator sees which connections are the
-// program's.
+// data), and the server's administrator (and the history's signature) sees
+// which program on which workstation connected.
 pg_conn* connect(const std::string& conninfo, const std::string& options) {
     const char* const keywords[] = {"connect_timeout",
                                     "application_name",
@@ -255,7 +256,8 @@ pg_conn* connect(const std::string& conninfo, const std::string& options) {
                                     "dbname",
                                     "options",
                                     nullptr};
-    const char* const values[] = {"10", "zanfiro", "5", "2", "3", "15000", conninfo.c_str(), options.c_str(), nullptr};
+    const char* const values[] = {
+        "10", workstationName().c_str(), "5", "2", "3", "15000", conninfo.c_str(), options.c_str(), nullptr};
     // The connection string goes in as dbname and is expanded there, so its
     // own settings come after, and win over, the ones before it; `options`
     // already holds its own.

@@ -17,12 +17,8 @@ namespace zanfiro::testing {
 
 namespace {
 
-std::string serverDatabase(const std::string& name) {
-    return "host=" + testServer().socketFolder + " port=" + testServer().port + " user=zanfiro dbname=" + name;
-}
-
 void onServer(const std::string& statement) {
-    store::openServerDatabase(serverDatabase("postgres"))->execute(statement);
+    store::openServerDatabase(serverConninfo("postgres"))->execute(statement);
 }
 
 }  // namespace
@@ -47,6 +43,15 @@ const TestServer& testServer() {
     return server;
 }
 
+std::string serverConninfo(const std::string& database, const std::string& user) {
+    return "host=" + testServer().socketFolder + " port=" + testServer().port + " user=" + user + " dbname=" + database;
+}
+
+std::string uniqueServerName(const std::string& prefix) {
+    static std::atomic<int> made = 0;
+    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+}
+
 Engine testEngine() {
     const char* engine = std::getenv("ZANFIRO_TEST_ENGINE");
     return engine && std::string_view(engine) == "server" ? Engine::Server : Engine::File;
@@ -58,10 +63,9 @@ TempDatabase::TempDatabase(Content content, Engine engine) {
     folder_ = pattern;
     path_ = folder_ / "DB.mdb";
     if (engine == Engine::Server) {
-        static std::atomic<int> made = 0;
-        serverDatabase_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+        serverDatabase_ = uniqueServerName("test");
         onServer("CREATE DATABASE " + serverDatabase_);
-        server_ = serverDatabase(serverDatabase_);
+        server_ = serverConninfo(serverDatabase_);
         if (content == Content::EmptyTable) {
             store::createServerGearsTable(server_);
             store::writeServerLink(path_, server_);  // at the file's place, where the program looks

@@ -32,6 +32,13 @@ const TestServer& testServer();
 // The engine a test gets unless it asks for one: ZANFIRO_TEST_ENGINE=server runs a suite on the server.
 Engine testEngine();
 
+// A libpq connection string for `database` on the tests' server, logged in as `user` (by default the superuser
+// zanfiro); the server trusts every role on its socket.
+std::string serverConninfo(const std::string& database, const std::string& user = "zanfiro");
+
+// A name for a database or role on the tests' server that no other test, in this run or another, takes.
+std::string uniqueServerName(const std::string& prefix);
+
 // A server keeps teeth and quantity as whole numbers, where a file keeps whatever text it is given.
 inline bool numbersOnlyInNumberColumns() { return testEngine() == Engine::Server; }
 inline constexpr const char* kServerKeepsNumbers = "the server keeps teeth and quantity as whole numbers only";

@@ -31,9 +31,11 @@ protected:
 };
 
 TEST_F(ServerCommands, InitCreatesTheTableAndWritesTheLink) {
-    EXPECT_EQ(
-        zanfiroDb({"init", "--server", conninfo}).said(),
-        "0 Created the table Gears on the server " + conninfo + "\nWrote the link to it at " + place.string() + "\n");
+    EXPECT_EQ(zanfiroDb({"init", "--server", conninfo}).said(),
+              "0 Created the table Gears on the server " + conninfo +
+                  "\nOperators are the members of the group role zanfiro_operators: zanfiro-db grant-operator LOGIN "
+                  "makes a login one of them.\nWrote the link to it at " +
+                  place.string() + "\n");
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
     EXPECT_THAT(serverGears(), IsEmpty());
 }
@@ -76,7 +78,7 @@ TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
     EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
 }
 
-TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
+TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnceSignedByRoleAndWorkstation) {
     zanfiroDb({"init", "--server", conninfo});
     auto stock = store::openDatabase(place);
     stock->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('40', '0.6', 'C', '12')");
@@ -84,7 +86,11 @@ TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     stock->execute("UPDATE Gears SET D = '40', M = '0.6', T = 'C', QTY = '7' WHERE id = 1");  // changes nothing
     stock->execute("DELETE * FROM Gears WHERE id = 1");
     const std::string history = zanfiroDb({"history"}).out;
-    EXPECT_THAT(history, ContainsRegex("deleted +1 +40 +0.6 +C +7\n.*changed +1 +40 +0.6 +C +12 → 7\n.*inserted +1 "));
+    // The tests log in as zanfiro over the server's own socket.
+    const std::string signature = " +zanfiro +server_commands_tests@[^ ]+ \\(local\\)\n";
+    EXPECT_THAT(history,
+                ContainsRegex("deleted +1 +40 +0.6 +C +7" + signature + ".*changed +1 +40 +0.6 +C +12 → 7" + signature +
+                              ".*inserted +1 +40 +0.6 +C +12" + signature));
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
 }
 
