@@ -3,18 +3,26 @@
 // (offscreen, up to the repaint), and on controls that keep nothing, which
 // is the data side alone: the same query stepped and both rows built. The
 // table at the end sets one beside the other; the ratio is what the window
-// adds. Then the whole program: start-up to a mapped window under Xvfb and
-// peak memory, against an empty Qt window (startup_figures.cpp).
+// adds. Then the start-up list and LOAD ALL at 30,000 gears in the window
+// with the stock on a PostgreSQL server on this machine, in turns with the
+// same on a file, by the time the operator waits. Then the whole program:
+// start-up to a mapped window under Xvfb and peak memory, against an empty
+// Qt window (startup_figures.cpp).
+#include <time.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "bench_stock.h"
@@ -30,18 +38,23 @@
 namespace {
 
 using namespace zanfiro;
+using zanfiro::testing::Engine;
 using zanfiro::testing::TempDatabase;
 
 constexpr int kStocks[] = {1000, 10000, 30000};
 
-// A database with `count` gears spread over the four modules and two types,
-// made once per size for the whole run.
-const TempDatabase& stockOf(int count) {
-    static std::map<int, std::unique_ptr<TempDatabase>> made;
-    auto& db = made[count];
+// Databases with `count` gears spread over the four modules and two types,
+// made once per size and engine for the whole run.
+std::map<std::pair<int, Engine>, std::unique_ptr<TempDatabase>> stocks;
+
+const TempDatabase& stockOf(int count, Engine engine = Engine::File) {
+    auto& db = stocks[{count, engine}];
     if (!db) {
-        db = std::make_unique<TempDatabase>();
+        db = std::make_unique<TempDatabase>(TempDatabase::Content::EmptyTable, engine);
         seedBenchStock(db->path(), count);
+        // What the server's autovacuum does within a minute of the seeding:
+        // the figures are those of a stock in use, not of one just filled.
+        if (engine == Engine::Server) db->execute("VACUUM ANALYZE Gears");
     }
     return *db;
 }
@@ -266,6 +279,98 @@ private:
     std::map<std::pair<std::string, int>, Figures> table_;
 };
 
+// The server's start-up list and LOAD ALL beside the file's.
+constexpr int kServerStock = 30000;
+
+// Wall-clock and CPU ms of one run of `work`: the operator waits for the
+// server's work too, which is no CPU time of the program's.
+struct Took {
+    double wallMs, cpuMs;
+};
+
+template <class Work>
+Took timed(Work&& work) {
+    const auto cpuMs = [] {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    };
+    const auto wall = std::chrono::steady_clock::now();
+    const double cpu = cpuMs();
+    work();
+    return {std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count(), cpuMs() - cpu};
+}
+
+Took startUpOnce(const std::string& connection) {
+    MainWindow window(connection);
+    return timed([&] {
+        if (!window.load()) std::abort();
+        window.show();
+        QApplication::processEvents();
+    });
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Each list operation `runs` times on the server and on the file in turns,
+// each taking the first place every other run, so that what else the
+// machine does weighs on both alike; medians, and the server's wall clock
+// over the file's.
+void printServerBesideFile(int runs) {
+    const std::string onFile = stockOf(kServerStock, Engine::File).connectionString();
+    const std::string onServer = stockOf(kServerStock, Engine::Server).connectionString();
+    MainWindow fileWindow(onFile), serverWindow(onServer);
+    for (MainWindow* window : {&fileWindow, &serverWindow}) {
+        if (!window->load()) std::abort();
+        window->show();
+        QApplication::processEvents();
+    }
+    struct Figures {
+        std::vector<double> wall, cpu;
+        void add(Took took) { wall.push_back(took.wallMs), cpu.push_back(took.cpuMs); }
+    };
+    Figures startUp[2], loadAll[2];  // [0] the file, [1] the server
+    startUpOnce(onServer);           // libpq is loaded at the first link opened, once
+    for (int run = 0; run < runs; ++run)
+        for (const int engine : {run % 2, 1 - run % 2}) {
+            startUp[engine].add(startUpOnce(engine ? onServer : onFile));
+            MainWindow& window = engine ? serverWindow : fileWindow;
+            loadAll[engine].add(timed([&] { press(window, listAllGears); }));
+        }
+
+    std::printf(
+        "\nthe stock on a PostgreSQL server on this machine beside a file, in the window; medians of %d runs "
+        "in turns\n",
+        runs);
+    std::printf("%-34s %7s %15s %13s %7s %15s %13s  %s\n",
+                "list operation",
+                "gears",
+                "server wall ms",
+                "file wall ms",
+                "ratio",
+                "server CPU ms",
+                "file CPU ms",
+                "target");
+    const std::pair<const char*, Figures*> table[] = {{"start-up list (Load, first paint)", startUp},
+                                                      {"LOAD ALL", loadAll}};
+    for (const auto& [name, figures] : table) {
+        const double server = median(figures[1].wall), file = median(figures[0].wall);
+        std::printf("%-34s %7d %15.2f %13.2f %7.2f %15.2f %13.2f  %s\n",
+                    name,
+                    kServerStock,
+                    server,
+                    file,
+                    server / file,
+                    median(figures[1].cpu),
+                    median(figures[0].cpu),
+                    "<= 1.5");
+    }
+}
+
 // The offscreen platform warns at every popup that it cannot raise windows.
 void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg && message.startsWith(QStringLiteral("This plugin does not support"))) return;
@@ -290,12 +395,18 @@ int main(int argc, char* argv[]) {
     benchmark::Initialize(&argc, argv);
     const int repetitions = intFlag(argc, argv, "list_repetitions", 7);
     const int startupRuns = intFlag(argc, argv, "startup_runs", 9);
+    const int serverRuns = intFlag(argc, argv, "server_runs", 21);
     if (repetitions > 0) {
         registerAll(repetitions);
         RatioReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
     }
     benchmark::Shutdown();
+    if (serverRuns > 0) {
+        const BenchServer server;
+        if (server.running()) printServerBesideFile(serverRuns);
+        stocks.clear();  // the server's databases go before the server
+    }
     if (startupRuns > 0) return printStartupFigures(startupRuns);
     return 0;
 }

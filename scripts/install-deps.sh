@@ -4,19 +4,22 @@
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libpq-dev fonts-dejavu-core
-       libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3)
+       libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev mdbtools mdbtools-dev libglib2.0-dev sqlite3
+       libqrencode-dev)
 # Real-window checks run the program under an X server of their own; jwm
 # draws the close box one of them clicks. desktop-file-validate checks the
 # menu entry, and `file` lets CPack read the programs' library dependencies.
-# pdftotext reads the printed stock sheet back; strace kills a restore at
+# pdftotext reads the printed sheets back and zbarimg the QR codes of the bin
+# labels (from pdftoppm's picture of a page); strace kills a restore at
 # each of its writes; appstreamcli and man check what the install puts
 # around the programs. The accessibility, fault, soak and two-operator tests
 # read what the window shows over the accessibility bus (a session bus, the
 # AT-SPI registry, the Atspi bindings for Python) and hold a lock with
-# Python's sqlite3. clang-format checks the code's shape; postgresql is the
-# server the tests start for themselves.
-test=(clang-format postgresql xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
-      poppler-utils strace appstream man-db dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
+# Python's sqlite3. clang-format checks the code's shape; lintian checks the
+# .deb as Debian would; postgresql is the server the tests start for
+# themselves, openssl makes its TLS certificates.
+test=(clang-format lintian postgresql openssl xvfb xauth xdotool x11-utils dbus-x11 imagemagick jwm desktop-file-utils file
+      poppler-utils zbar-tools strace appstream man-db dbus-daemon dbus-bin at-spi2-core gir1.2-atspi-2.0 python3-gi python3)
 
 want=("${build[@]}")
 if [ "${1:-}" = "--tests" ]; then want+=("${test[@]}"); fi

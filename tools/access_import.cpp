@@ -9,6 +9,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "failed_write.h"
+#include "progress.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_ids.h"
@@ -110,7 +111,9 @@ std::vector<GearRecord> readGears(const fs::path& source, ImportSummary& summary
     std::vector<GearRecord> gears;
     std::set<std::int64_t> ids;
     AccessRecord record;
+    Progress progress("Reading record %1 of %2", table.rows());
     while (table.next(record)) {
+        progress.show(gears.size() + 1);
         gears.push_back(converter.convert(record));
         const std::int64_t id = gears.back().ID.number();
         if (!ids.insert(id).second)
@@ -138,7 +141,9 @@ void writeGears(store::Session& db, const std::vector<GearRecord>& gears, bool r
     // Taken before the gears it replaces go, with every ID they ever had.
     const std::int64_t lastGiven = store::lastIdEverGiven(db);
     if (replace) db.execute("DELETE FROM Gears");
+    Progress progress("Writing gear %1 of %2", gears.size());
     for (const GearRecord& gear : gears) {
+        progress.show(summary.written + 1);
         store::insertGear(db, gear);
         ++summary.written;
         const std::int64_t id = gear.ID.number();

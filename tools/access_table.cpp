@@ -132,6 +132,8 @@ AccessGearsTable::AccessGearsTable(const std::filesystem::path& file) : handles_
 
 AccessGearsTable::~AccessGearsTable() = default;
 
+std::size_t AccessGearsTable::rows() const { return handles_->table->num_rows; }
+
 std::string AccessGearsTable::format() const {
     switch (handles_->mdb->f->jet_version) {
     case MDB_VER_JET3: return "Jet 3";

@@ -42,6 +42,9 @@ public:
     // "Jet 3", "Jet 4", "ACE": what wrote the file.
     std::string format() const;
 
+    // The rows the table says it holds, for the progress shown while reading.
+    std::size_t rows() const;
+
     // Reads the next row into `record`; false after the last one.
     bool next(AccessRecord& record);
 

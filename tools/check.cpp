@@ -72,7 +72,7 @@ Finding history(store::Session& session, const std::vector<store::GearRecord>& g
             "them back)";
         return finding;
     }
-    const auto changes = store::gearChanges(session, {}, {});
+    const auto changes = store::gearChanges(session);
     std::map<std::int64_t, std::optional<store::GearRecord>> recorded;  // nothing: the history says it is gone
     for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
         switch (change->kind) {

@@ -8,39 +8,23 @@
 #include "base/text.h"
 #include "failed_write.h"
 #include "store/engine.h"
+#include "store/pg_session.h"
+#include "text_table.h"
 
 namespace zanfiro::tools {
 
 namespace {
 
-// Columns are lined up by characters, not bytes: "→" and accented
-// letters take one place each.
-std::size_t width(std::string_view text) {
-    std::size_t characters = 0;
-    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xc0) != 0x80;
-    return characters;
-}
-
-// A value as the table shows it: a missing value as "(none)", a text that
-// an eye could not tell apart (empty, blanks at either end) in quotes.
-std::string shown(const store::Value& value) {
-    if (value.isNull()) return "(none)";
-    const std::string text = value.text();
-    if (value.isNumber()) return text;
-    if (text.empty() || text.front() == ' ' || text.back() == ' ') return '"' + text + '"';
-    return text;
-}
-
 std::string cell(const store::GearChange& change, const store::GearColumn& column) {
     const store::Value& before = change.before.*column.field;
     const store::Value& after = change.after.*column.field;
     switch (change.kind) {
-    case store::ChangeKind::Insert: return shown(after);
-    case store::ChangeKind::Delete: return shown(before);
+    case store::ChangeKind::Insert: return store::readable(after);
+    case store::ChangeKind::Delete: return store::readable(before);
     case store::ChangeKind::Update:
     case store::ChangeKind::Renumber: break;
     }
-    return before == after ? shown(after) : shown(before) + " → " + shown(after);
+    return before == after ? store::readable(after) : store::readable(before) + " → " + store::readable(after);
 }
 
 std::string_view kindShown(store::ChangeKind kind) {
@@ -101,36 +85,33 @@ std::string localTime(std::string_view utc) {
 void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out) {
     std::vector<std::vector<std::string>> rows{{"When", "Change", "ID"}};
     for (const store::GearColumn* column : store::gearValueColumns()) rows.front().emplace_back(column->name);
+    rows.front().insert(rows.front().end(), {"Who", "Where"});
+    const auto signature = [](const store::Value& value) {
+        return value.isNull() ? std::string("(unknown)") : value.text();
+    };
     for (const store::GearChange& change : changes) {
         std::vector<std::string> row{localTime(change.at), std::string(kindShown(change.kind)), idShown(change)};
         for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
+        row.push_back(signature(change.who));
+        row.push_back(signature(change.workstation));
         rows.push_back(std::move(row));
     }
-    std::vector<std::size_t> widths(rows.front().size());
-    for (const auto& row : rows)
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], width(row[i]));
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - width(row[i]) + 2, ' ');
-        }
-        out << line << "\n";
-    }
+    printTable(rows, out);
 }
 
-void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
-                          std::optional<std::string> since, std::ostream& out) {
+void printDatabaseHistory(const std::filesystem::path& database, const store::ChangeFilter& filter, std::ostream& out) {
     auto session = store::openDatabase(database);
     if (!session->keepsHistory())
         throw Failure(failure::kNoSuchTable,
                       concat({"the database records no history of changes yet; `zanfiro-db upgrade` makes it record "
                               "them from now on: ",
                               database.string()}));
-    const auto changes = store::gearChanges(*session, id, since);
+    const auto changes = store::gearChanges(*session, filter);
     if (changes.empty()) {
-        out << "No changes recorded" << (id ? " for the gear with ID " + std::to_string(*id) : std::string())
-            << (since ? " since the given moment" : "") << ".\n";
+        out << "No changes recorded"
+            << (filter.id ? " for the gear with ID " + std::to_string(*filter.id) : std::string())
+            << (filter.who ? " made by " + *filter.who : std::string())
+            << (filter.sinceUtc ? " since the given moment" : "") << ".\n";
         return;
     }
     printHistory(changes, out);
@@ -142,10 +123,20 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.history)
         out << "Added the history of changes to " << database.string()
             << ": every change of a gear is recorded from now on.\n";
+    if (added.signatures)
+        out << "Added who made each change and from where to the history of " << database.string()
+            << ": changes are signed from now on, earlier ones show as unknown.\n";
     if (added.listIndexes)
         out << "Added the indexes by module and by teeth to " << database.string()
             << ": the lists are read in their order, not sorted.\n";
-    if (!added.history && !added.listIndexes)
+    if (added.levels)
+        out << "Added the table of minimum and target levels to " << database.string()
+            << ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n";
+    if (added.operators)
+        out << "Gave the group role " << store::kOperatorsRole
+            << " the right to read and change the gears and read the history, and nothing else: "
+               "zanfiro-db grant-operator LOGIN makes a login one of them.\n";
+    if (!added.history && !added.signatures && !added.listIndexes && !added.levels && !added.operators)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 

@@ -22,13 +22,13 @@ std::optional<std::string> sinceUtc(std::string_view localDate);
 std::string localTime(std::string_view utc);
 
 // The changes as a table a person reads, newest first: when, the kind, the
-// gear's ID and its four values, a changed value as "12 → 7".
+// gear's ID and its four values, a changed value as "12 → 7", then who made
+// the change and from where, "(unknown)" where the history does not know.
 void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out);
 
-// The changes recorded in `database`, of one gear or of all, from a moment
-// on, printed as above.
-void printDatabaseHistory(const std::filesystem::path& database, std::optional<std::int64_t> id,
-                          std::optional<std::string> since, std::ostream& out);
+// The changes recorded in `database` that the filter lets through,
+// printed as above.
+void printDatabaseHistory(const std::filesystem::path& database, const store::ChangeFilter& filter, std::ostream& out);
 
 // Makes `database` record its changes; says whether it did so already.
 void upgrade(const std::filesystem::path& database, std::ostream& out);

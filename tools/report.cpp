@@ -77,13 +77,18 @@ std::vector<ReportSection> stockSections(std::vector<GearRecord> gears, const Re
 }
 
 std::string reportTitle(const ReportFilter& filter) {
+    const std::string chosen = filterText(filter);
+    return chosen.empty() ? "Magazzino ingranaggi" : "Magazzino ingranaggi - " + chosen;
+}
+
+std::string filterText(const ReportFilter& filter) {
     std::string chosen;
     const auto add = [&chosen](std::string_view what) { chosen += concat({chosen.empty() ? "" : ", ", what}); };
     for (const ReportType& type : kReportTypes)
         if (filter.type == type.code) add(type.plural);
     if (filter.module) add("Modulo " + *filter.module);
     if (filter.outOfStockOnly) add("solo esauriti");
-    return chosen.empty() ? "Magazzino ingranaggi" : "Magazzino ingranaggi - " + chosen;
+    return chosen;
 }
 
 std::string totalText(const ReportSection& section) {
@@ -122,6 +127,31 @@ std::vector<ReportPage> paginate(const std::vector<ReportSection>& sections, std
 
 std::string headingText(const ReportLine& line) {
     return line.continued ? line.section->heading + " (segue)" : line.section->heading;
+}
+
+std::vector<SectionSummary> summarize(const std::vector<ReportSection>& sections, const StockLevels& levels) {
+    std::vector<SectionSummary> summary;
+    for (const ReportSection& section : sections) {
+        SectionSummary& s = summary.emplace_back(
+            SectionSummary{.heading = section.heading, .gears = section.gears.size(), .pieces = section.pieces});
+        for (const GearRecord& gear : section.gears) {
+            const GearMark mark = levels.mark(gear);
+            s.belowMinimum += mark == GearMark::BelowMinimum;
+            s.outOfStock += mark == GearMark::OutOfStock;
+        }
+    }
+    return summary;
+}
+
+GearSheet stockSheet(std::vector<ReportSection> sections, const StockLevels& levels, std::string title,
+                     std::string date) {
+    std::vector<SectionSummary> summary = summarize(sections, levels);
+    return {.title = std::move(title),
+            .date = std::move(date),
+            .sections = std::move(sections),
+            .columns = {{.heading = "QTY", .text = [](const GearRecord& gear) { return gear.QTY.textOrEmpty(); }}},
+            .mark = [&levels](const GearRecord& gear) { return levels.mark(gear); },
+            .summary = std::move(summary)};
 }
 
 }  // namespace zanfiro::tools

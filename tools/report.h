@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "stock_levels.h"
 #include "store/gear.h"
 
 namespace zanfiro::tools {
@@ -57,6 +59,10 @@ std::vector<ReportSection> stockSections(std::vector<store::GearRecord> gears, c
 // example " - Corone, Modulo 48, solo esauriti".
 std::string reportTitle(const ReportFilter& filter);
 
+// What the filter chose, as the title names it ("Corone, Modulo 48"), or
+// nothing when it chooses every gear.
+std::string filterText(const ReportFilter& filter);
+
 // "Totale pezzi: 125", and how many quantities were no number.
 std::string totalText(const ReportSection& section);
 
@@ -80,5 +86,44 @@ std::vector<ReportPage> paginate(const std::vector<ReportSection>& sections, std
 
 // The text of a heading line, "(segue)" added where it goes on.
 std::string headingText(const ReportLine& line);
+
+// What a section holds, for the summary page that opens the stock sheet.
+struct SectionSummary {
+    std::string heading;
+    std::size_t gears = 0;
+    std::int64_t pieces = 0;
+    std::size_t belowMinimum = 0, outOfStock = 0;
+};
+
+// One per section, in their order.
+std::vector<SectionSummary> summarize(const std::vector<ReportSection>& sections, const StockLevels& levels);
+
+// A column that a sheet of gears prints after the ID and the teeth (and, in
+// the section of the other gears, their module and type): its heading and a
+// gear's text in it, or an empty box to write in where it has no text.
+struct SheetColumn {
+    std::string heading;
+    std::function<std::string(const store::GearRecord&)> text = {};
+};
+
+// A sheet of gears by section, as tools/report_pdf draws it.
+struct GearSheet {
+    std::string title;
+    std::string date;  // when it was printed, as the header shows it
+    std::vector<ReportSection> sections;
+    std::vector<SheetColumn> columns;
+    // How a gear's line is marked, when the sheet marks any.
+    std::function<GearMark(const store::GearRecord&)> mark = {};
+    // The line that ends a section.
+    std::function<std::string(const ReportSection&)> total = totalText;
+    // A summary page that opens the sheet, when not empty.
+    std::vector<SectionSummary> summary = {};
+    double lineHeight = 14;  // points
+};
+
+// The stock sheet: the quantity of each gear, gears with none left or below
+// their minimum marked, a summary page first.
+GearSheet stockSheet(std::vector<ReportSection> sections, const StockLevels& levels, std::string title,
+                     std::string date);
 
 }  // namespace zanfiro::tools

@@ -5,9 +5,11 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "failed_write.h"
+#include "progress.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_ids.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
@@ -24,6 +26,9 @@ void initServer(const std::string& conninfo, const fs::path& link, std::ostream&
     const bool created = store::createServerGearsTable(conninfo);
     out << (created ? "Created the table Gears on the server " : "The server already has the table Gears: ") << conninfo
         << "\n";
+    if (created)
+        out << "Operators are the members of the group role " << store::kOperatorsRole
+            << ": zanfiro-db grant-operator LOGIN makes a login one of them.\n";
     store::makeFolder(link.parent_path());
     store::writeServerLink(link, conninfo);
     out << "Wrote the link to it at " << link.string() << "\n";
@@ -49,13 +54,23 @@ bool sameGears(const std::vector<store::GearRecord>& a, const std::vector<store:
     });
 }
 
+// A database made by an older version has no table of levels.
+std::vector<store::GearLevel> levelsOf(store::Session& session) {
+    return store::keepsLevels(session) ? store::allLevels(session) : std::vector<store::GearLevel>();
+}
+
 struct Stock {
     std::vector<store::GearRecord> gears;
+    std::vector<store::GearLevel> levels;
     std::int64_t lastId = 0;
-    bool operator==(const Stock& other) const { return lastId == other.lastId && sameGears(gears, other.gears); }
+    bool operator==(const Stock& other) const {
+        return lastId == other.lastId && levels == other.levels && sameGears(gears, other.gears);
+    }
 };
 
-Stock stockOf(store::Session& session) { return {store::allGears(session), store::lastIdEverGiven(session)}; }
+Stock stockOf(store::Session& session) {
+    return {store::allGears(session), levelsOf(session), store::lastIdEverGiven(session)};
+}
 
 void removeQuietly(std::initializer_list<fs::path> files) {
     for (const fs::path& file : files) {
@@ -122,7 +137,8 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
             // it kept.
             const bool copyIsThere = store::nameTaken(kept) && [&] {
                 const Stock keptStock = stockOf(*store::openDatabase(kept));
-                return sameGears(store::allGears(*server), keptStock.gears) && server->nextId() > keptStock.lastId;
+                return sameGears(store::allGears(*server), keptStock.gears) && levelsOf(*server) == keptStock.levels &&
+                       server->nextId() > keptStock.lastId;
             }();
             if (!copyIsThere)
                 throw Failure(failure::kTargetNotEmpty,
@@ -154,7 +170,15 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         if (resuming) removeQuietly({moving, kept});
 
         const std::int64_t serverLastId = store::lastIdEverGiven(*server);
-        for (const store::GearRecord& gear : stock.gears) store::insertGear(*server, gear);
+        {
+            Progress progress("Moving gear %1 of %2", stock.gears.size());
+            for (std::size_t i = 0; i < stock.gears.size(); ++i) {
+                progress.show(i + 1);
+                store::insertGear(*server, stock.gears[i]);
+            }
+        }
+        store::addLevels(*server);  // a table Gears made by an older version came without them
+        for (const store::GearLevel& level : stock.levels) store::setLevel(*server, level);
         // Gears deleted from the file, and IDs the server gave before,
         // never lend their IDs to new ones.
         server->continueIdsAfter(std::max(stock.lastId, serverLastId));
@@ -175,6 +199,19 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         store::replaceName(moving, file);
         sayMoved(out, stock.gears.size(), conninfo, nextId, file, kept);
     });
+}
+
+void grantOperator(const std::string& role, const fs::path& link, std::ostream& out) {
+    if (!store::isServerLink(link))
+        throw Failure(failure::kWrongKindOfDatabase,
+                      link.string() +
+                          " is no link to a server: operators are logins on the PostgreSQL server that keeps a "
+                          "stock, and a database file is written by whoever may write the file");
+    if (store::grantOperator(store::readServerLink(link), role))
+        out << "The login " << role << " is now one of the operators (" << store::kOperatorsRole
+            << "): it may read and change the gears and read the history, and nothing else.\n";
+    else
+        out << "The login " << role << " is one of the operators already; nothing was changed.\n";
 }
 
 std::string describeDatabase(const fs::path& file) {

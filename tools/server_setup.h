@@ -18,6 +18,11 @@ void initServer(const std::string& conninfo, const std::filesystem::path& link, 
 // the server's table empty.
 void moveToServer(const std::string& conninfo, const std::filesystem::path& file, std::ostream& out);
 
+// Makes the login `role` one of the operators of the stock on the server
+// that the link `link` names (store::grantOperator). Says what it did on
+// `out`; a database file has no operators and is refused.
+void grantOperator(const std::string& role, const std::filesystem::path& link, std::ostream& out);
+
 // What the database's place holds, for `zanfiro-db path`: an SQLite file,
 // a link to a server, or nothing yet.
 std::string describeDatabase(const std::filesystem::path& file);

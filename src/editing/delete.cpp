@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "editing/id_text.h"
 #include "editing/option_matching.h"
+#include "editing/picked_gear.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"
 #include "form/data_access.h"
@@ -20,7 +21,8 @@ void deleteGear(Form1& form) {
         "DELETE * FROM Gears WHERE id = ",
         idText(form.splitRow.at(0)),
     });
-    connection.execute(statement);
+    deleteUnlessChangedElsewhere(form, connection, statement);
+    form.pickedGear.reset();
     connection.close();
     form.Label1.setCaption("Record Eliminato");
     form.Combo1.clear();

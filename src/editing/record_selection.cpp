@@ -13,6 +13,7 @@ void pickGear(Form1& form) {
         return;
     }
     form.Label1.setCaption("");
+    form.pickedGear.reset();
     form.splitRow = splitAt(form.Combo1.text(), "  ");
     openNewConnection(form);
     newRecordset(form);
@@ -27,6 +28,8 @@ void pickGear(Form1& form) {
     form.Combo3.setText(gear.field("M").text());
     form.Combo2.setText(gear.field("T").text());
     form.Text4.setText(gear.field("QTY").text());
+    // Only a gear the editor shows whole is one SAVE and DELETE guard.
+    form.pickedGear = currentGear(gear);
     closeRecordsetAndConnection(form);
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "editing/id_text.h"
+#include "editing/picked_gear.h"
 #include "editing/split_row.h"
 #include "filters/refresh.h"
 #include "form/data_access.h"
@@ -84,7 +85,9 @@ void saveGear(Form1& form) {
     } else {
         statement = updateStatement(form);
     }
-    connection.execute(statement);
+    saveUnlessChangedElsewhere(form, connection, statement);
+    // What the window wrote itself is no change made elsewhere.
+    form.pickedGear.reset();
     form.Label1.setCaption(outcome);
     connection.close();
     form.Combo1.clear();

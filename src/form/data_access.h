@@ -12,17 +12,14 @@ namespace zanfiro {
 
 // The steps every handler takes with the data source.
 
-// Creates a new connection object, stores it in the form and opens it.
+// Each new object replaces, and so releases, the one the form held.
 store::Connection& openNewConnection(Form1& form);
-
-// Creates a new recordset object and stores it in the form.
 store::Recordset& newRecordset(Form1& form);
 
-// Opens the form's recordset on a query with the form's connection.
+// With the form's connection.
 void openRecordset(Form1& form, const std::string& query);
 void openRecordset(Form1& form, const store::SortedQuery& query);
 
-// Closes the recordset, then the connection.
 void closeRecordsetAndConnection(Form1& form);
 
 // The five columns of one gear, read by name from the current record.

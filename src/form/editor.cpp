@@ -7,6 +7,7 @@ void emptyEditor(Form1& form) {
     form.Combo3.setText("");
     form.Combo2.setText("");
     form.Text4.setText("");
+    form.pickedGear.reset();
 }
 
 }  // namespace zanfiro

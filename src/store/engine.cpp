@@ -5,6 +5,7 @@
 
 #include "base/failure.h"
 #include "store/disk.h"
+#include "store/gear_levels.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
 #include "store/sqlite_backup.h"
@@ -38,17 +39,13 @@ void buildDatabase(const std::filesystem::path& beside, const std::function<void
 }
 
 Upgrade upgradeDatabase(const std::filesystem::path& file) {
-    if (!isServerLink(file)) return upgradeSqliteDatabase(file);
-    auto session = openDatabase(file);
-    session->begin();
-    const Upgrade added{.history = session->addHistory()};
-    session->commit();
-    return added;
+    if (isServerLink(file)) return upgradeServerDatabase(readServerLink(file));
+    return upgradeSqliteDatabase(file);
 }
 
 void requireDatabaseFile(const std::filesystem::path& file) {
     if (isServerLink(file))
-        throw Failure(failure::kNotForServer,
+        throw Failure(failure::kWrongKindOfDatabase,
                       file.string() +
                           " links to the stock on a PostgreSQL server, which keeps no file to copy: back "
                           "it up on the server with pg_dump and bring it back with pg_restore");

@@ -33,7 +33,10 @@ void buildDatabase(const std::filesystem::path& beside, const std::function<void
 // the file is left as it was.
 struct Upgrade {
     bool history = false;      // the history of changes (store/gear_history.h)
-    bool listIndexes = false;  // a file's indexes that read the lists in order
+    bool signatures = false;   // who made each change in the history, and where
+    bool listIndexes = false;  // the indexes that read the lists in order
+    bool levels = false;       // the table of minimum and target levels (store/gear_levels.h)
+    bool operators = false;    // a server's group role of operators and its rights
 };
 
 // Adds to an existing gear database what newer versions of the program keep

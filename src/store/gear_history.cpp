@@ -68,9 +68,46 @@ std::string valueList(std::string_view row, bool after) {
 
 }  // namespace
 
+namespace {
+
+// The signature's columns and what the engine knows to fill them with.
+struct Signature {
+    std::string_view column;
+    std::string_view SqlDialect::*value;
+};
+constexpr Signature kSignature[] = {
+    {kHistoryWho, &SqlDialect::who},
+    {kHistoryWorkstation, &SqlDialect::workstation},
+};
+
 // A row per insert, update and delete, written inside the statement that
 // made the change, so that a statement that fails leaves none; none for an
 // update that changes no value (SAVE pressed on a gear as it was).
+std::vector<std::string> historyTriggers(const SqlDialect& sql) {
+    std::string changed;
+    for (const GearColumn& column : kGearColumns)
+        changed +=
+            concat({changed.empty() ? "" : " OR ", "OLD.", column.name, sql.isDistinctFrom, "NEW.", column.name});
+    std::vector<std::string> statements;
+    for (std::size_t i = 0; i < std::size(kHistoryEvents); ++i) {
+        const ChangeKind kind = kHistoryEvents[i].kind;
+        const bool before = kind != ChangeKind::Insert, after = kind != ChangeKind::Delete;
+        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
+        std::string values = concat({sql.nowUtc, ", '", changeName(kind), "', ", after ? "NEW.ID" : "OLD.ID"});
+        if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD", false);
+        if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW", true);
+        for (const Signature& signature : kSignature)
+            into += concat({", ", signature.column}), values += concat({", ", sql.*signature.value});
+        const std::string record = concat({"INSERT INTO ", kHistoryTable, " (", into, ") VALUES (", values, ")"});
+        for (std::string& statement : sql.trigger(
+                 sql.historyTriggers[i], kHistoryEvents[i].event, kind == ChangeKind::Update ? changed : "", record))
+            statements.push_back(std::move(statement));
+    }
+    return statements;
+}
+
+}  // namespace
+
 std::vector<std::string> historySchema(const SqlDialect& sql) {
     std::string columns = concat({kHistorySeq,
                                   " ",
@@ -88,46 +125,47 @@ std::vector<std::string> historySchema(const SqlDialect& sql) {
     for (const bool after : {false, true})
         for (const GearColumn* column : gearValueColumns())
             columns += concat({", ", historyColumn(*column, after), " ", sql.columnType(column->kind)});
+    // Last, where an upgrade's ALTER TABLE puts them in an older history.
+    for (const Signature& signature : kSignature)
+        columns += concat({", ", signature.column, " ", sql.columnType(ColumnKind::Text)});
     std::vector<std::string> statements{concat({"CREATE TABLE IF NOT EXISTS ", kHistoryTable, " (", columns, ")"})};
-
-    std::string changed;
-    for (const GearColumn& column : kGearColumns)
-        changed +=
-            concat({changed.empty() ? "" : " OR ", "OLD.", column.name, sql.isDistinctFrom, "NEW.", column.name});
-    for (std::size_t i = 0; i < std::size(kHistoryEvents); ++i) {
-        const ChangeKind kind = kHistoryEvents[i].kind;
-        const bool before = kind != ChangeKind::Insert, after = kind != ChangeKind::Delete;
-        std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
-        std::string values = concat({sql.nowUtc, ", '", changeName(kind), "', ", after ? "NEW.ID" : "OLD.ID"});
-        if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD", false);
-        if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW", true);
-        const std::string record = concat({"INSERT INTO ", kHistoryTable, " (", into, ") VALUES (", values, ")"});
-        for (std::string& statement : sql.trigger(
-                 sql.historyTriggers[i], kHistoryEvents[i].event, kind == ChangeKind::Update ? changed : "", record))
-            statements.push_back(std::move(statement));
-    }
+    for (std::string& statement : historyTriggers(sql)) statements.push_back(std::move(statement));
     return statements;
 }
 
-std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t> id,
-                                    std::optional<std::string> sinceUtc) {
+std::vector<std::string> historySignatures(const SqlDialect& sql) {
+    std::vector<std::string> statements;
+    for (const Signature& signature : kSignature)
+        statements.push_back(concat(
+            {"ALTER TABLE ", kHistoryTable, " ADD COLUMN ", signature.column, " ", sql.columnType(ColumnKind::Text)}));
+    for (std::string& statement : historyTriggers(sql)) statements.push_back(std::move(statement));
+    return statements;
+}
+
+std::vector<GearChange> gearChanges(Session& session, const ChangeFilter& filter) {
     std::string columns = concat({kHistorySeq, ", ", kHistoryAt, ", ", kHistoryChange, ", ID"});
     for (const bool after : {false, true})
         for (const GearColumn* column : gearValueColumns()) columns += ", " + historyColumn(*column, after);
+    const bool signs = session.signsChanges();
+    for (const Signature& signature : kSignature) columns += concat({", ", signs ? signature.column : "NULL"});
     std::vector<Value> parameters;
     std::string where;
-    if (id) {
+    const auto require = [&](std::string_view condition, Value parameter) {
+        where += concat({where.empty() ? " WHERE " : " AND ", condition, " ?"});
+        parameters.push_back(std::move(parameter));
+    };
+    if (filter.id) {
+        // A renumbered gear is found under its old ID too.
         where += concat({" WHERE (ID = ? OR ", kHistoryChange, " = ?)"});
-        parameters.emplace_back(*id);
-        parameters.emplace_back(renumberedFrom(*id));
+        parameters.emplace_back(*filter.id);
+        parameters.emplace_back(renumberedFrom(*filter.id));
     }
-    if (sinceUtc) {
-        where += concat({where.empty() ? " WHERE " : " AND ", kHistoryAt, " >= ?"});
-        parameters.emplace_back(*sinceUtc);
-    }
+    if (filter.sinceUtc) require(concat({kHistoryAt, " >="}), Value(*filter.sinceUtc));
+    if (filter.who) require(concat({signs ? kHistoryWho : "NULL", " ="}), Value(*filter.who));
     auto rows = session.query(
         concat({"SELECT ", columns, " FROM ", kHistoryTable, where, " ORDER BY ", kHistorySeq, " DESC"}), parameters);
     const auto values = gearValueColumns();
+    const int signature = static_cast<int>(4 + 2 * values.size());
     std::vector<GearChange> changes;
     while (rows->next()) {
         GearChange change;
@@ -146,6 +184,8 @@ std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t
             change.before.*values[i]->field = rows->value(static_cast<int>(4 + i));
             change.after.*values[i]->field = rows->value(static_cast<int>(4 + values.size() + i));
         }
+        change.who = rows->value(signature);
+        change.workstation = rows->value(signature + 1);
         changes.push_back(std::move(change));
     }
     return changes;

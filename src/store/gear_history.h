@@ -29,10 +29,14 @@ std::string renumberedFrom(std::int64_t id);
 // The columns of GearsHistory: Seq (the order of the changes), At (when, in
 // UTC as "YYYY-MM-DD HH:MM:SS.SSS"), Change (the kind), ID (the gear), then
 // for every other column of Gears its value before (Old...) and after
-// (New...) the change; an insert has no before and a delete no after.
+// (New...) the change (an insert has no before and a delete no after), and
+// last the change's signature: Who made it (a server's login role, a file's
+// account) and from which Workstation; Null where unknown.
 inline constexpr std::string_view kHistorySeq = "Seq";
 inline constexpr std::string_view kHistoryAt = "At";
 inline constexpr std::string_view kHistoryChange = "Change";
+inline constexpr std::string_view kHistoryWho = "Who";
+inline constexpr std::string_view kHistoryWorkstation = "Workstation";
 
 // "OldD", "NewQTY" and the like.
 std::string historyColumn(const GearColumn& column, bool after);
@@ -44,17 +48,30 @@ std::vector<const GearColumn*> gearValueColumns();
 // dialect; each leaves what is there already in place.
 std::vector<std::string> historySchema(const SqlDialect& sql);
 
+// For a history made before it signed the changes: the statements that add
+// the signature's columns (older rows are left unknown), then make the
+// triggers again where the engine's triggers must fill them.
+std::vector<std::string> historySignatures(const SqlDialect& sql);
+
 struct GearChange {
     std::int64_t seq = 0;
     std::string at;  // UTC, "YYYY-MM-DD HH:MM:SS.SSS"
     ChangeKind kind = ChangeKind::Update;
     std::int64_t id = 0;
     GearRecord before, after;  // ID filled in both (a renumber's old one before); the values a side lacks are Null
+    Value who, workstation;    // Null: unknown
 };
 
-// The recorded changes, newest first: of one gear or of all, and from a
-// moment on (UTC, compared as text in the form above) or from the start.
-std::vector<GearChange> gearChanges(Session& session, std::optional<std::int64_t> id,
-                                    std::optional<std::string> sinceUtc);
+// Which recorded changes to read; every one unless told.
+struct ChangeFilter {
+    std::optional<std::int64_t> id;       // of one gear
+    std::optional<std::string> sinceUtc;  // from a moment on (UTC, compared as text in the form above)
+    std::optional<std::string> who;       // made by one role or account
+};
+
+// The recorded changes, newest first. A history not yet signing its
+// changes (Session::signsChanges()) gives every one as made by someone
+// unknown.
+std::vector<GearChange> gearChanges(Session& session, const ChangeFilter& filter = {});
 
 }  // namespace zanfiro::store

@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/pg.h"
 #include "store/server_sql.h"
@@ -27,14 +28,24 @@ std::string_view columnType(ColumnKind kind) {
 // A function for the trigger's statement, then the trigger. Dropped and
 // made again rather than replaced, which servers before PostgreSQL 14
 // cannot do.
+//
+// The function runs with its owner's rights (the administrator's), since
+// operators may read the history but never write it themselves. Its
+// search path is pinned with the temporary schema last, so that no
+// operator's object of the same name (a temporary table GearsHistory, a
+// function shadowing a built-in one) takes the history's place; it relies
+// on the tables living in the schema public, where the operators' default
+// search path finds them too. Nobody calls it but the trigger.
 std::vector<std::string> serverTrigger(std::string_view name, std::string_view event, std::string_view when,
                                        std::string_view statement) {
     return {
         concat({"CREATE OR REPLACE FUNCTION ",
                 name,
-                "() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN ",
+                "() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp "
+                "AS $body$ BEGIN ",
                 statement,
                 "; RETURN NULL; END $body$"}),
+        concat({"REVOKE EXECUTE ON FUNCTION ", name, "() FROM PUBLIC"}),
         concat({"DROP TRIGGER IF EXISTS ", name, " ON ", kGearsTable}),
         concat({"CREATE TRIGGER ",
                 name,
@@ -57,8 +68,16 @@ constexpr SqlDialect kServer{
     .counter = "bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY",
     .nowUtc = "to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')",
     .isDistinctFrom = " IS DISTINCT FROM ",
+    // The login role, whatever role it set since; the workstation as the
+    // client names itself ("zanfiro@office-pc", "psql") and the address the
+    // server sees it from, "local" over the server's own socket.
+    .who = "session_user",
+    .workstation =
+        "concat_ws(' ', nullif(current_setting('application_name'), ''), "
+        "'(' || coalesce(host(inet_client_addr()), 'local') || ')')",
     .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
     .trigger = serverTrigger,
+    .tableExists = "SELECT (to_regclass(?) IS NOT NULL)::int",
 };
 
 bool keepsServerHistory(pg::Connection& connection) {
@@ -70,6 +89,82 @@ bool keepsServerHistory(pg::Connection& connection) {
                 names,
                 ") AND tgrelid = to_regclass('gears')) + (to_regclass('gearshistory') IS NOT NULL)::int"}));
     return found.value(0, 0).number() == static_cast<std::int64_t>(kServer.historyTriggers.size() + 1);
+}
+
+// The lists come by module (the start-up) and by teeth (LOAD ALL), Null
+// first and gears of equal keys by ID. An index in each order holding every
+// column lets the server read 30,000 gears in order from it instead of
+// sorting them, which for the start-up's texts took seven times as long.
+constexpr std::pair<std::string_view, std::string_view> kServerListIndexes[] = {{"GearsByModule", "M"},
+                                                                                {"GearsByTeeth", "D"}};
+
+std::vector<std::string> missingServerListIndexes(pg::Connection& connection) {
+    std::vector<std::string> statements;
+    for (const auto& [name, key] : kServerListIndexes) {
+        const Value index[] = {Value(std::string(name))};
+        if (!connection.exec("SELECT to_regclass($1)", index).value(0, 0).isNull()) continue;
+        std::string columns = concat({key, " NULLS FIRST, ID"});
+        for (const GearColumn* column : gearValueColumns())
+            if (column->name != key) columns += concat({", ", column->name});
+        statements.push_back(concat({"CREATE INDEX ", name, " ON ", kGearsTable, " (", columns, ")"}));
+    }
+    return statements;
+}
+
+bool signsServerChanges(pg::Connection& connection) {
+    return connection
+               .exec(concat({"SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass('",
+                             lower(kHistoryTable),
+                             "') AND attname = '",
+                             lower(kHistoryWho),
+                             "' AND NOT attisdropped"}))
+               .value(0, 0)
+               .number() == 1;
+}
+
+// The operators' group: SELECT, INSERT, UPDATE and DELETE of gears and of
+// their levels and the numbering of new gears, SELECT of the history, and
+// nothing else; the
+// tables, triggers and functions stay the administrator's. Tables give
+// PUBLIC nothing unless told, and since PostgreSQL 15 nor does the schema
+// public (no CREATE); the REVOKE takes back what an administrator may have
+// granted by hand.
+bool operatorsHaveTheirRights(pg::Connection& connection) {
+    const Value parameters[] = {Value(std::string(kOperatorsRole))};
+    return connection
+               .exec(
+                   "SELECT CASE WHEN to_regrole($1) IS NULL THEN false ELSE "
+                   "has_table_privilege($1::name, 'gears', 'SELECT') AND "
+                   "has_table_privilege($1::name, 'gears', 'INSERT') AND "
+                   "has_table_privilege($1::name, 'gears', 'UPDATE') AND "
+                   "has_table_privilege($1::name, 'gears', 'DELETE') AND "
+                   "has_table_privilege($1::name, 'gearshistory', 'SELECT') AND "
+                   "has_table_privilege($1::name, 'gearlevels', 'SELECT') AND "
+                   "has_table_privilege($1::name, 'gearlevels', 'INSERT') AND "
+                   "has_table_privilege($1::name, 'gearlevels', 'UPDATE') AND "
+                   "has_table_privilege($1::name, 'gearlevels', 'DELETE') AND "
+                   "has_sequence_privilege($1::name, pg_get_serial_sequence('gears', 'id'), 'USAGE') END",
+                   parameters)
+               .value(0, 0)
+               .textOrEmpty() == "t";
+}
+
+void giveOperatorsTheirRights(pg::Connection& connection) {
+    // Roles belong to the whole server: another stock on it, or another
+    // administrator at the same moment, may have made the group already.
+    connection.exec(
+        concat({"DO $$ BEGIN IF to_regrole('",
+                kOperatorsRole,
+                "') IS NULL THEN CREATE ROLE ",
+                kOperatorsRole,
+                " NOLOGIN; END IF; EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END $$"}));
+    connection.exec(concat({"REVOKE ALL ON ", kGearsTable, ", ", kHistoryTable, ", ", kLevelsTable, " FROM PUBLIC"}));
+    // Deleting a gear deletes its levels, through a trigger run as the operator.
+    connection.exec(
+        concat({"GRANT SELECT, INSERT, UPDATE, DELETE ON ", kGearsTable, ", ", kLevelsTable, " TO ", kOperatorsRole}));
+    connection.exec(concat({"GRANT SELECT ON ", kHistoryTable, " TO ", kOperatorsRole}));
+    const std::string numbering = connection.exec("SELECT pg_get_serial_sequence('gears', 'id')").value(0, 0).text();
+    connection.exec(concat({"GRANT USAGE ON SEQUENCE ", numbering, " TO ", kOperatorsRole}));
 }
 
 class ServerCursor final : public Cursor {
@@ -110,6 +205,24 @@ public:
 
     void commit() override { connection_.exec("COMMIT"); }
 
+    // Other writers go on with every other gear.
+    std::optional<GearRecord> beginHoldingGear(std::int64_t id) override {
+        connection_.exec("BEGIN");
+        const Value parameters[] = {Value(id)};
+        ServerCursor gear(connection_.exec(
+            concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " WHERE ID = $1 FOR UPDATE"}), parameters));
+        if (!gear.next()) return std::nullopt;
+        return gearAt(gear);
+    }
+
+    void rollback() noexcept override {
+        try {
+            connection_.exec("ROLLBACK");
+        } catch (const std::exception&) {
+            // The server ended the transaction with the connection.
+        }
+    }
+
     std::int64_t nextId() override {
         const pg::Result next = connection_.exec(
             "SELECT coalesce(pg_sequence_last_value(s) + 1, (SELECT seqstart FROM pg_sequence WHERE seqrelid = s)) "
@@ -129,6 +242,23 @@ public:
     bool addHistory() override {
         if (keepsServerHistory(connection_)) return false;
         for (const std::string& statement : historySchema(kServer)) connection_.exec(statement);
+        return true;
+    }
+
+    const SqlDialect& dialect() const override { return kServer; }
+
+    bool signsChanges() override { return signsServerChanges(connection_); }
+
+    bool addSignatures() override {
+        if (signsServerChanges(connection_)) return false;
+        for (const std::string& statement : historySignatures(kServer)) connection_.exec(statement);
+        return true;
+    }
+
+    // Gives the operators' group its rights; false when it had them.
+    bool addOperators() {
+        if (operatorsHaveTheirRights(connection_)) return false;
+        giveOperatorsTheirRights(connection_);
         return true;
     }
 
@@ -153,7 +283,42 @@ bool createServerGearsTable(const std::string& conninfo) {
     connection.exec("BEGIN");
     connection.exec(gearsTableSchema(kServer));
     for (const std::string& statement : historySchema(kServer)) connection.exec(statement);
+    for (const std::string& statement : missingServerListIndexes(connection)) connection.exec(statement);
+    for (const std::string& statement : levelsSchema(kServer)) connection.exec(statement);
+    giveOperatorsTheirRights(connection);
     connection.exec("COMMIT");
+    return true;
+}
+
+bool addServerListIndexes(const std::string& conninfo) {
+    pg::Connection connection(conninfo);
+    const std::vector<std::string> missing = missingServerListIndexes(connection);
+    for (const std::string& statement : missing) connection.exec(statement);
+    return !missing.empty();
+}
+
+Upgrade upgradeServerDatabase(const std::string& conninfo) {
+    ServerSession session(conninfo);
+    session.begin();
+    Upgrade added{.history = session.addHistory(),
+                  .signatures = session.addSignatures(),
+                  .levels = addLevels(session),
+                  .operators = session.addOperators()};
+    session.commit();
+    added.listIndexes = addServerListIndexes(conninfo);
+    return added;
+}
+
+bool grantOperator(const std::string& conninfo, const std::string& role) {
+    pg::Connection connection(conninfo);
+    const Value parameters[] = {Value(role), Value(std::string(kOperatorsRole))};
+    // Fails naming the role that does not exist, the login or the group.
+    if (connection.exec("SELECT pg_has_role($1::name, $2::name, 'MEMBER')", parameters).value(0, 0).textOrEmpty() ==
+        "t")
+        return false;
+    std::string quoted = "\"";
+    for (const char c : role) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    connection.exec(concat({"GRANT ", kOperatorsRole, " TO ", quoted, "\""}));
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "store/engine.h"
 #include "store/session.h"
 
 namespace zanfiro::store {
@@ -13,8 +15,30 @@ namespace zanfiro::store {
 // Connects to the server the libpq connection string names.
 std::unique_ptr<Session> openServerDatabase(const std::string& conninfo);
 
-// Creates the table Gears on the server when it is missing; false when it
-// was there already (and has the gear's columns).
+// The group role whose members, the operators, may read and change the
+// gears and read the history, and nothing else. It belongs to the whole
+// server, like every role: each stock on it gives the group its rights.
+inline constexpr std::string_view kOperatorsRole = "zanfiro_operators";
+
+// Creates the table Gears on the server when it is missing, with its
+// history, and gives the operators' group (made when missing) its rights
+// on them; false when the table was there already (and has the gear's
+// columns), and then nothing is changed. The tables belong to the role
+// that logged in, the administrator, who must be allowed to create roles
+// unless the group exists.
 bool createServerGearsTable(const std::string& conninfo);
+
+// Adds the indexes that read the lists in their order when the server's
+// table lacks them; false when it had them all.
+bool addServerListIndexes(const std::string& conninfo);
+
+// Adds what newer versions keep on every server: the history, its
+// signatures, the operators' group and its rights. Run by the
+// administrator, who owns the tables.
+Upgrade upgradeServerDatabase(const std::string& conninfo);
+
+// Makes the login `role` a member of the operators' group; false when it
+// was one already. Refused unless the role that logs in may grant the group.
+bool grantOperator(const std::string& conninfo, const std::string& role);
 
 }  // namespace zanfiro::store

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "store/gear.h"
 #include "store/sorted_query.h"
+#include "store/sql_dialect.h"
 #include "store/value.h"
 
 namespace zanfiro::store {
@@ -50,6 +53,17 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
 
+    // Begins a transaction that shuts out every other writer of the gear
+    // `id` (an engine may shut out more, as begin() does) and reads that
+    // gear as it is now: until commit() or rollback() it stays as read.
+    // Nothing when there is no such gear.
+    virtual std::optional<GearRecord> beginHoldingGear(std::int64_t id) = 0;
+
+    // Ends the transaction, leaving the database as it was before begin().
+    // Never fails: a transaction the engine ended by itself (a statement
+    // that failed, a connection lost) has nothing left to undo.
+    virtual void rollback() noexcept = 0;
+
     // The ID the next inserted gear gets, and making it `id + 1` whatever
     // IDs the table held before (the tools keep the IDs of gears they copy).
     virtual std::int64_t nextId() = 0;
@@ -60,6 +74,15 @@ public:
     // the database recorded them already and it changed nothing.
     virtual bool keepsHistory() = 0;
     virtual bool addHistory() = 0;
+
+    // The engine's words for the statements that make tables.
+    virtual const SqlDialect& dialect() const = 0;
+
+    // Whether the history signs each change with who made it and where, and
+    // making an unsigned one sign them from now on; addSignatures() is false
+    // when the history signed them already and it changed nothing.
+    virtual bool signsChanges() = 0;
+    virtual bool addSignatures() = 0;
 };
 
 }  // namespace zanfiro::store

@@ -21,6 +21,10 @@ struct SqlDialect {
     std::string_view nowUtc;
     // Compares two values, Null included: true when they differ.
     std::string_view isDistinctFrom;
+    // Who makes a change and from which workstation, as the database itself
+    // knows them inside a trigger; NULL where it knows neither.
+    std::string_view who;
+    std::string_view workstation;
     // The history's triggers' names, for an insert, an update and a delete.
     std::array<std::string_view, 3> historyTriggers;
     // The statements that make the trigger `name` run `statement` after
@@ -28,6 +32,9 @@ struct SqlDialect {
     // when it is empty). OLD and NEW name the row before and after.
     std::vector<std::string> (*trigger)(std::string_view name, std::string_view event, std::string_view when,
                                         std::string_view statement);
+    // A query of one row and column, more than 0 when the table whose name
+    // is its one parameter exists.
+    std::string_view tableExists;
 };
 
 }  // namespace zanfiro::store

@@ -9,8 +9,10 @@
 #include "store/engine.h"
 #include "store/gear.h"
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/sqlite.h"
+#include "store/workstation.h"
 
 namespace zanfiro::store {
 
@@ -46,8 +48,14 @@ constexpr SqlDialect kSqlite{
     .counter = "INTEGER PRIMARY KEY AUTOINCREMENT",
     .nowUtc = "strftime('%Y-%m-%d %H:%M:%f', 'now')",
     .isDistinctFrom = " IS NOT ",
+    // A file's own triggers run for every program that writes it, and know
+    // nothing of that program: the program's own connections sign the rows
+    // they make (signChanges), others leave them unknown.
+    .who = "NULL",
+    .workstation = "NULL",
     .historyTriggers = {"GearsHistoryInsert", "GearsHistoryUpdate", "GearsHistoryDelete"},
     .trigger = sqliteTrigger,
+    .tableExists = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
 };
 
 // The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
@@ -108,11 +116,52 @@ bool keepsSqliteHistory(sqlite::Database& db) {
     return count.value(0).number() == static_cast<std::int64_t>(kSqlite.historyTriggers.size() + 1);
 }
 
+bool signsSqliteChanges(sqlite::Database& db) {
+    return sqlite3_table_column_metadata(db.handle(),
+                                         "main",
+                                         std::string(kHistoryTable).c_str(),
+                                         std::string(kHistoryWho).c_str(),
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr) == SQLITE_OK;
+}
+
+// Signs every history row this connection's changes make with the
+// operator's account and workstation. A trigger kept in the file cannot
+// know which program runs it, so this one lives in the connection's
+// temporary schema, gone when it closes. Making it takes about 60
+// microseconds of CPU, nothing written to disk.
+void signChanges(sqlite::Database& db) {
+    if (!signsSqliteChanges(db)) return;
+    db.exec(concat({"CREATE TEMP TRIGGER IF NOT EXISTS zanfiro_sign AFTER INSERT ON main.",
+                    kHistoryTable,
+                    " BEGIN UPDATE ",
+                    kHistoryTable,
+                    " SET ",
+                    kHistoryWho,
+                    " = '",
+                    escaped(operatorAccount()),
+                    "', ",
+                    kHistoryWorkstation,
+                    " = '",
+                    escaped(workstationName()),
+                    "' WHERE ",
+                    kHistorySeq,
+                    " = NEW.",
+                    kHistorySeq,
+                    "; END"}));
+}
+
 class SqliteSession final : public Session {
 public:
     explicit SqliteSession(std::unique_ptr<sqlite::Database> db) : db_(std::move(db)) {}
 
     void execute(std::string_view sql, std::span<const Value> parameters) override {
+        // Before the connection's first write, not at its opening: the
+        // window's lists and picks, a connection each, never pay for it.
+        if (!signing_) signChanges(*db_), signing_ = true;
         sqlite::Statement statement(*db_, withoutDeleteStar(sql));
         bindAll(statement, parameters);
         while (statement.step()) {
@@ -132,6 +181,21 @@ public:
 
     void begin() override { db_->exec("BEGIN IMMEDIATE"); }
     void commit() override { db_->exec("COMMIT"); }
+
+    // The file has no lock finer than the whole: every other writer waits.
+    std::optional<GearRecord> beginHoldingGear(std::int64_t id) override {
+        begin();
+        const Value key(id);
+        SqliteCursor gear(
+            *db_, concat({"SELECT ", gearColumnList(), " FROM ", kGearsTable, " WHERE ID = ?"}), {&key, 1});
+        if (!gear.next()) return std::nullopt;
+        return gearAt(gear);
+    }
+
+    void rollback() noexcept override {
+        if (!sqlite3_get_autocommit(db_->handle())) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        signing_ = false;  // made within the transaction, it is undone with it
+    }
 
     std::int64_t nextId() override {
         // SQLite gives the next row the larger of the counter and the
@@ -155,13 +219,26 @@ public:
     bool addHistory() override {
         if (keepsSqliteHistory(*db_)) return false;
         for (const std::string& statement : historySchema(kSqlite)) db_->exec(statement);
+        signChanges(*db_), signing_ = true;
         return true;
     }
+
+    bool signsChanges() override { return signsSqliteChanges(*db_); }
+
+    bool addSignatures() override {
+        if (signsSqliteChanges(*db_)) return false;
+        for (const std::string& statement : historySignatures(kSqlite)) db_->exec(statement);
+        signChanges(*db_), signing_ = true;
+        return true;
+    }
+
+    const SqlDialect& dialect() const override { return kSqlite; }
 
     sqlite::Database& database() { return *db_; }
 
 private:
     std::unique_ptr<sqlite::Database> db_;
+    bool signing_ = false;  // the connection signs its changes, or its history cannot
 };
 
 }  // namespace
@@ -210,6 +287,7 @@ void createSqliteDatabase(const std::filesystem::path& file, const std::function
     db.exec("BEGIN");
     db.exec(gearsTableSchema(kSqlite));
     for (const std::string& statement : historySchema(kSqlite)) db.exec(statement);
+    for (const std::string& statement : levelsSchema(kSqlite)) db.exec(statement);
     addListIndexes(db);
     if (fill) fill(session);
     db.exec("COMMIT");
@@ -218,7 +296,10 @@ void createSqliteDatabase(const std::filesystem::path& file, const std::function
 Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {
     SqliteSession session(openSqliteFile(file));
     session.begin();
-    const Upgrade added{.history = session.addHistory(), .listIndexes = addListIndexes(session.database())};
+    const Upgrade added{.history = session.addHistory(),
+                        .signatures = session.addSignatures(),
+                        .listIndexes = addListIndexes(session.database()),
+                        .levels = addLevels(session)};
     session.commit();
     return added;
 }

@@ -20,4 +20,12 @@ std::string Value::textOrEmpty() const {
     return {};
 }
 
+std::string readable(const Value& value) {
+    if (value.isNull()) return "(none)";
+    const std::string text = value.text();
+    if (value.isNumber()) return text;
+    if (text.empty() || text.front() == ' ' || text.back() == ' ') return '"' + text + '"';
+    return text;
+}
+
 }  // namespace zanfiro::store

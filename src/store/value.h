@@ -33,4 +33,9 @@ private:
     std::variant<std::monostate, std::int64_t, std::string> data_;
 };
 
+// A value as a message or a table shows it to a person: a missing value as
+// "(none)", a text an eye could not tell apart (empty, blanks at either end)
+// in quotes, anything else as it is.
+std::string readable(const Value& value);
+
 }  // namespace zanfiro::store

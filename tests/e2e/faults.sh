@@ -84,13 +84,6 @@ release_lock() { if [ -n "${LOCK_PID:-}" ]; then kill "$LOCK_PID"; wait "$LOCK_P
 
 PICK=1  # the gear a pick chooses
 
-# Chooses the row of Combo1 that starts with the ID given, as the operator would.
-pick_row() {
-  local index
-  index=$(atspi rows Combo1 | grep -n "^$1 " | cut -d: -f1) || fail "Combo1 lists no gear $1"
-  choose Combo1 Home $(yes Down | head -n $((index - 1)))
-}
-
 fault_no_file_before_start() { rm "$DB"; }
 fault_no_folder_before_start() { rm -r "$HOME/NDB"; }
 fault_empty_file_before_start() { : >"$DB"; }
@@ -123,14 +116,8 @@ keep_before() {
 }
 
 fails_with_dialog() {
-  local number=${sees%%:*} description=${sees#*: } text
-  number=${number#Errore } description=${description//@DB@/$HOME/NDB/DB.mdb}
   wait_dialog
-  text=$(atspi dialog) || fail "the dialog's text could not be read"
-  [ "$text" = "$(printf 'Errore %s\n\n%s' "$number" "$description")" ] || fail "the dialog says: $text"
-  close_dialog
-  [ "$(cat "$ART/zanfiro.err")" = "zanfiro: error $number: $description" ] ||
-    fail "stderr says: $(cat "$ART/zanfiro.err")"
+  expect_error_dialog "${sees//@DB@/$HOME/NDB/DB.mdb}"
 }
 
 run() {

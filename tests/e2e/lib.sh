@@ -72,6 +72,19 @@ start_a11y() {
     fail "no accessibility registry (see $ART/a11y.log)"
 }
 
+# A database of its own (named $1_PID_RANDOM) on the tests' PostgreSQL server, whose socket folder and port
+# support/pg_server.sh wrote to ZANFIRO_TEST_PG_STATE, dropped at the end. Sets socket, port, database and link
+# (its connection string); psql runs on the server, server_rows lists the gears there as id|d|m|t|qty lines.
+server_database() {
+  local state=${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}
+  socket=$(sed -n 1p "$state") port=$(sed -n 2p "$state") database=$1_$$_$RANDOM
+  link="host=$socket port=$port user=zanfiro dbname=$database"
+  psql -d postgres -c "CREATE DATABASE $database"
+  trap 'cleanup; psql -d postgres -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :' EXIT
+}
+psql() { command psql -h "$socket" -p "$port" -U zanfiro -X -q -A -t -v ON_ERROR_STOP=1 "$@"; }
+server_rows() { psql -d "$database" -c "SELECT id, d, m, t, qty FROM gears ORDER BY id"; }
+
 # What the window of zanfiro shows: atspi show|rows|wait|dialog ... (see atspi.py).
 ATSPI_PY=$(dirname "${BASH_SOURCE[0]}")/atspi.py
 atspi() { "${AS_OPERATOR[@]}" /usr/bin/python3 "$ATSPI_PY" "$APP_PID" "$@"; }
@@ -161,8 +174,31 @@ snap() {
   ((++SHOTS)) && /usr/bin/convert "$b" "$ART/$(printf %02d "$SHOTS")-$1.png"
 }
 
-# DIALOG: the program's message box, once it is on the screen (and among the screenshots).
-wait_dialog() { poll 10 eval 'DIALOG=$(others no); [ -n "$DIALOG" ]' || fail "no message box appeared"; snap error "$DIALOG"; }
+# DIALOG: the program's message box, once it is on the screen within $1 seconds (10 unless told), and among the
+# screenshots.
+wait_dialog() {
+  poll "${1:-10}" eval 'DIALOG=$(others no); [ -n "$DIALOG" ]' || fail "no message box appeared"
+  snap error "$DIALOG"
+}
+
+# The message box on the screen says what $1 says, "Errore N: description", and so does stderr; closed, it ends
+# the program with a status other than 0.
+expect_error_dialog() {
+  local number=${1%%:*} description=${1#*: } text
+  number=${number#Errore }
+  text=$(atspi dialog) || fail "the dialog's text could not be read"
+  [ "$text" = "$(printf 'Errore %s\n\n%s' "$number" "$description")" ] || fail "the dialog says: $text"
+  close_dialog
+  [ "$(cat "$ART/zanfiro.err")" = "zanfiro: error $number: $description" ] ||
+    fail "stderr says: $(cat "$ART/zanfiro.err")"
+}
+
+# Chooses the row of Combo1 that starts with the ID given, as the operator would.
+pick_row() {
+  local index
+  index=$(atspi rows Combo1 | grep -n "^$1 " | cut -d: -f1) || fail "Combo1 lists no gear $1"
+  choose Combo1 Home $(yes Down | head -n $((index - 1)))
+}
 
 # The message box closed with Return, which ends the program with a status other than 0.
 close_dialog() { timeout 5 xdotool windowfocus --sync "$DIALOG" key Return; wait_exit -ne 0; }

@@ -8,14 +8,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 artifacts two_workstations
 
-socket=$(cat "${ZANFIRO_TEST_PG_STATE:?no PostgreSQL server runs for the tests}")
-database=e2e_$$_$RANDOM
-psql() { command psql -h "$socket" -U zanfiro -X -q -A -t -v ON_ERROR_STOP=1 "$@"; }
-psql -d postgres -c "CREATE DATABASE $database"
-drop_database() { psql -d postgres -c "DROP DATABASE IF EXISTS $database WITH (FORCE)" || :; }
-trap 'cleanup; drop_database' EXIT
-
-server_rows() { psql -d "$database" -c "SELECT id, d, m, t, qty FROM gears ORDER BY id"; }
+server_database e2e
 # The server's table, within a few seconds, as id|d|m|t|qty lines.
 expect_server() {
   WANTED=$1
@@ -27,7 +20,7 @@ fresh_home
 homes=$HOME
 for ws in A B; do
   export HOME=$homes/$ws && mkdir -p "$HOME"
-  "$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "host=$socket user=zanfiro dbname=$database" >"$ART/init-$ws.log"
+  "$ZANFIRO_PREFIX/bin/zanfiro-db" init --server "$link" >"$ART/init-$ws.log"
 done
 psql -d "$database" -c "INSERT INTO gears (d, m, t, qty) VALUES (20, '48', 'P', 5), (30, '48', 'P', 2)"
 

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <set>
+#include <span>
 
 #include "editing/save.h"
 #include "window_test.h"
@@ -156,6 +157,9 @@ std::vector<std::string> hostileValues() {
     return values;
 }
 
+// A module or type of this size still fits an entry of the server's lists' indexes (about 2,700 bytes).
+constexpr std::size_t kFitsServerIndex = 2000;
+
 bool validUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8().toStdString() == text;
 }
@@ -180,8 +184,10 @@ protected:
         if (numbersOnlyInNumberColumns() && GetParam().field == &store::GearRecord::D)
             GTEST_SKIP() << kServerKeepsNumbers;
         std::vector<store::GearRecord> gears;
-        // A server takes no text that is not UTF-8, not even behind the program's back.
-        if (testEngine() == Engine::Server) std::erase_if(values, [](const std::string& v) { return !validUtf8(v); });
+        // A server takes no text that is not UTF-8, nor one too long for its lists' indexes, not even behind the
+        // program's back (TooLongForTheServersLists below).
+        if (testEngine() == Engine::Server)
+            std::erase_if(values, [](const std::string& v) { return !validUtf8(v) || v.size() > kFitsServerIndex; });
         for (const std::string& value : values) {
             store::GearRecord gear{.D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(1)};
             gear.*GetParam().field = txt(value);
@@ -227,6 +233,25 @@ TEST_P(HostileValue, ComesBackAsTheEditorShowedItOrIsRefusedWhole) {
     // Only a text holding a NUL character cannot become a statement: the engine refuses its cut-off literal.
     EXPECT_THAT(refusals,
                 ::testing::IsSubsetOf({testEngine() == Engine::File ? SQLITE_ERROR : failure::kServerCallFailed}));
+}
+
+// The server reads its lists from indexes whose entries hold a gear whole: a text too long for one is refused.
+class TooLongForTheServersLists : public WindowCaseTest<Column> {};
+INSTANTIATE_TEST_SUITE_P(, TooLongForTheServersLists, ::testing::ValuesIn(std::span(kColumns).subspan(1)),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(TooLongForTheServersLists, IsRefusedWholeWithTheServersReason) {
+    if (testEngine() != Engine::Server) GTEST_SKIP() << "a file's indexes take texts of any length";
+    open();
+    Editor editor{.D = "20", .M = "48", .T = "P", .QTY = "1"};
+    std::string text;  // letters that do not compress, as a long repeated one would
+    for (std::uint32_t x = 1; text.size() < 10000; x = x * 1103515245 + 12345) text += static_cast<char>('a' + x % 26);
+    editor.*GetParam().shown = text;
+    ui.fillEditor(editor);
+    ui.press("Command2");
+    ASSERT_EQ(ui.failureNumbers(), std::vector{failure::kServerCallFailed});
+    EXPECT_THAT(ui.failures().back().description(), ::testing::HasSubstr("SQLSTATE 54000"));
+    EXPECT_EQ(db.count(), 0);
 }
 
 }  // namespace

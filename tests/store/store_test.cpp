@@ -16,6 +16,7 @@ namespace {
 
 using namespace store;
 using ::testing::HasSubstr;
+using zanfiro::testing::PrintTo;
 using Rows = std::vector<std::string>;
 const std::string kAccess = "driver={Microsoft Access Driver (*.mdb)};dbq=";
 
@@ -207,6 +208,58 @@ TEST_F(ServerLink, MissingServerDatabaseFailsNamingIt) {
     const Failure failed = openWith(db.server() + " dbname=no_such_stock");
     EXPECT_EQ(failed.number(), failure::kServerConnectionFailed);
     EXPECT_THAT(failed.description(), HasSubstr("\"no_such_stock\" does not exist"));
+}
+
+// A link as the administrator's section of the README has it for a server reached over a network: TCP with TLS,
+// the server's certificate checked against the workshop's own certificate authority and its name against the host.
+struct TlsCase {
+    const char* name;
+    std::filesystem::path TestServer::*authority;
+    int number;
+    const char* said;  // in the failure's description, or what pg_stat_ssl says of the connection
+};
+const TlsCase kTlsCases[] = {
+    {"TheWorkshopsAuthorityLetsTheStockBeReadOverTls", &TestServer::authority, 0, "t"},
+    {"AnotherAuthorityIsRefusedAsNoConnection",
+     &TestServer::otherAuthority,
+     failure::kServerConnectionFailed,
+     "SQLSTATE 08001: connection to server at \"127.0.0.1\""},
+};
+
+class ServerOverTls : public ::testing::TestWithParam<TlsCase> {};
+INSTANTIATE_TEST_SUITE_P(, ServerOverTls, ::testing::ValuesIn(kTlsCases), CaseName());
+
+TEST_P(ServerOverTls, CheckedAgainstTheAuthorityInTheLink) {
+    TempDatabase db{TempDatabase::Content::NoFile, Engine::Server};
+    std::ofstream(db.path()) << "zanfiro-link\n"
+                             << db.server() << " host=127.0.0.1 sslmode=verify-full sslrootcert="
+                             << (testServer().*GetParam().authority).string() << "\n";
+    Rows encrypted;
+    const Failure outcome =
+        failureOf([&] { encrypted = rowsOf(db, "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()", {"ssl"}); });
+    EXPECT_EQ(outcome.number(), GetParam().number);
+    if (GetParam().number == 0)
+        EXPECT_EQ(encrypted, Rows{GetParam().said});
+    else
+        EXPECT_THAT(outcome.description(), HasSubstr(GetParam().said));
+}
+
+// The link's own settings come after the program's: here a wait for a lock shorter than the program's 5 s.
+TEST(HeldServerStock, IsWaitedForAsLongAsTheLinkSaysThenFailsAsAHeldFile) {
+    TempDatabase db{TempDatabase::Content::EmptyTable, Engine::Server};
+    db.insert(40, "0.4", "C", 12);
+    auto holder = db.session();
+    holder->begin();
+    std::ofstream(db.path()) << "zanfiro-link\n" << db.server() << " options='-c lock_timeout=300ms'\n";
+    const auto writer = connect(db);
+    const auto asked = std::chrono::steady_clock::now();
+    const Failure held = failureOf([&] { writer->execute("DELETE * FROM Gears WHERE id = 1"); });
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    EXPECT_EQ(held.number(), failure::kDatabaseBusy);
+    EXPECT_EQ(held.description(), "SQLSTATE 55P03: canceling statement due to lock timeout");
+    EXPECT_LT(waited, std::chrono::seconds(4));
+    holder.reset();
+    EXPECT_EQ(db.count(), 1);
 }
 
 TEST(HeldDatabase, IsWaitedForUntilTheOtherProgramCommits) {

@@ -17,26 +17,40 @@ namespace zanfiro::testing {
 
 namespace {
 
-// The socket folder of the tests' server, as support/pg_server.sh wrote it.
-std::string serverSocket() {
-    std::ifstream state(ZANFIRO_PG_STATE);
-    std::string folder;
-    if (!std::getline(state, folder) || folder.empty())
-        throw std::runtime_error(
-            "no PostgreSQL server runs for the tests: ctest starts one (fixture pg_server), or run "
-            "bash tests/support/pg_server.sh start " ZANFIRO_PG_STATE);
-    return folder;
-}
-
-std::string serverDatabase(const std::string& name) {
-    return "host=" + serverSocket() + " user=zanfiro dbname=" + name;
-}
-
 void onServer(const std::string& statement) {
-    store::openServerDatabase(serverDatabase("postgres"))->execute(statement);
+    store::openServerDatabase(serverConninfo("postgres"))->execute(statement);
 }
 
 }  // namespace
+
+const TestServer& testServer() {
+    static const TestServer server = [] {
+        const char* named = std::getenv("ZANFIRO_TEST_PG_STATE");
+        const std::string path = named && *named ? named : ZANFIRO_PG_STATE;
+        std::ifstream state(path);
+        TestServer read;
+        std::string authority, otherAuthority;
+        if (!std::getline(state, read.socketFolder) || !std::getline(state, read.port) ||
+            !std::getline(state, authority) || !std::getline(state, otherAuthority))
+            throw std::runtime_error(
+                "no PostgreSQL server runs for the tests: ctest starts one (fixture pg_server), or run "
+                "bash tests/support/pg_server.sh start " +
+                path);
+        read.authority = authority;
+        read.otherAuthority = otherAuthority;
+        return read;
+    }();
+    return server;
+}
+
+std::string serverConninfo(const std::string& database, const std::string& user) {
+    return "host=" + testServer().socketFolder + " port=" + testServer().port + " user=" + user + " dbname=" + database;
+}
+
+std::string uniqueServerName(const std::string& prefix) {
+    static std::atomic<int> made = 0;
+    return prefix + "_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+}
 
 Engine testEngine() {
     const char* engine = std::getenv("ZANFIRO_TEST_ENGINE");
@@ -49,10 +63,9 @@ TempDatabase::TempDatabase(Content content, Engine engine) {
     folder_ = pattern;
     path_ = folder_ / "DB.mdb";
     if (engine == Engine::Server) {
-        static std::atomic<int> made = 0;
-        serverDatabase_ = "test_" + std::to_string(getpid()) + "_" + std::to_string(++made);
+        serverDatabase_ = uniqueServerName("test");
         onServer("CREATE DATABASE " + serverDatabase_);
-        server_ = serverDatabase(serverDatabase_);
+        server_ = serverConninfo(serverDatabase_);
         if (content == Content::EmptyTable) {
             store::createServerGearsTable(server_);
             store::writeServerLink(path_, server_);  // at the file's place, where the program looks

@@ -20,8 +20,24 @@ enum class Engine { File, Server };
 
 inline void PrintTo(Engine engine, std::ostream* out) { *out << (engine == Engine::File ? "File" : "Server"); }
 
+// The tests' PostgreSQL server, as support/pg_server.sh wrote it down (at ZANFIRO_TEST_PG_STATE when set): its
+// socket folder and its port, which it also listens on at 127.0.0.1 with TLS, and two certificate authorities, the
+// one that signed the server's certificate and one that signed nothing of it.
+struct TestServer {
+    std::string socketFolder, port;
+    std::filesystem::path authority, otherAuthority;
+};
+const TestServer& testServer();
+
 // The engine a test gets unless it asks for one: ZANFIRO_TEST_ENGINE=server runs a suite on the server.
 Engine testEngine();
+
+// A libpq connection string for `database` on the tests' server, logged in as `user` (by default the superuser
+// zanfiro); the server trusts every role on its socket.
+std::string serverConninfo(const std::string& database, const std::string& user = "zanfiro");
+
+// A name for a database or role on the tests' server that no other test, in this run or another, takes.
+std::string uniqueServerName(const std::string& prefix);
 
 // A server keeps teeth and quantity as whole numbers, where a file keeps whatever text it is given.
 inline bool numbersOnlyInNumberColumns() { return testEngine() == Engine::Server; }

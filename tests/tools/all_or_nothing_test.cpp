@@ -69,7 +69,7 @@ std::string stockAt(const fs::path& place, History history = History::Counted) {
     if (!db->keepsHistory())
         stock << "none";
     else if (history == History::Counted)
-        stock << store::gearChanges(*db, {}, {}).size();
+        stock << store::gearChanges(*db).size();
     else
         stock << "kept";
     for (const auto& gear : store::allGears(*db)) stock << "\n" << PrintToString(gear);
@@ -194,7 +194,7 @@ protected:
             GetParam().prepare(model);
         }
         fs::copy(model, home, fs::copy_options::recursive);
-        store::openServerDatabase(server.server())->execute("DROP TABLE IF EXISTS Gears, GearsHistory");
+        store::openServerDatabase(server.server())->execute("DROP TABLE IF EXISTS Gears, GearsHistory, GearLevels");
         return home;
     }
     std::string command() const {

@@ -66,7 +66,7 @@ TEST(Backup, EachCopyTakenWhileTheWindowSavesIsWholeAndRestores) {
             EXPECT_EQ(gears[i],
                       (store::GearRecord{num(static_cast<std::int64_t>(i + 1)), num(k), txt("0.4"), txt("C"), num(k)}));
         }
-        EXPECT_EQ(store::gearChanges(*store::openDatabase(copy), {}, {}).size(), gears.size());
+        EXPECT_EQ(store::gearChanges(*store::openDatabase(copy)).size(), gears.size());
     }
     // The last copy put back: the window opens it and lists every gear in it.
     const auto inLastCopy = gearsOf(copies.back());
@@ -166,7 +166,7 @@ TEST(Restore, PutsTheBackupInPlaceAndKeepsTheDatabaseItReplaces) {
                   kept[1].str() + ".\nRestored " + home.database.string() + " from " + old + " (2 gears).\n");
     EXPECT_EQ(gearsOf(home.database), gearsOf(old));
     EXPECT_EQ(gearsOf(kept[1].str()), replaced);
-    EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database), {}, {}).size(), 2u);
+    EXPECT_EQ(store::gearChanges(*store::openDatabase(home.database)).size(), 2u);
 }
 
 TEST(Restore, OnAMachineWithoutADatabaseTheBackupBecomesIt) {

@@ -1,5 +1,5 @@
-// The history of changes: what the window does to the gears, recorded by the database and read back with
-// `zanfiro-db history`, on real files and through the real window.
+// The history of changes: what the window does to the gears, recorded by the database, signed with who made each
+// change and from where, and read back with `zanfiro-db history`, on real files and through the real window.
 #include <gmock/gmock.h>
 
 #include <functional>
@@ -31,6 +31,19 @@ std::vector<std::string> historyLines(const fs::path& home, std::vector<std::str
     return lines;
 }
 
+// A line of the shell's output without its line end.
+std::string shellSays(const char* command) {
+    std::string out = run(fs::temp_directory_path(), {}, command).out;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// What this test program's changes are signed with: the account it runs as and the program on this host, as the
+// operator's shell names them.
+const std::string kAccount = shellSays("id -un");
+const std::string kSigned = kAccount + " history_tests@" + shellSays("hostname");
+const std::string kHeader = "ID D M T QTY Who Where";
+
 void retype(WindowHarness& ui, const char* field, const char* text) {
     if (auto* edit = qobject_cast<QLineEdit*>(ui.window().control(field))) edit->clear();
     ui.form().Text1.setFocus();
@@ -45,7 +58,7 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
     } cases[] = {
         {.what = "SAVE of a picked gear's new quantity",
          .act = [](WindowHarness& ui) { ui.pick(1), retype(ui, "Text4", "7"), ui.press("Command2"); },
-         .shown = {"changed 1 40 0.4 C 12 → 7"}},
+         .shown = {"changed 1 40 0.4 C 12 → 7 " + kSigned}},
         {.what = "SAVE of a picked gear with teeth, module and type retyped",
          .act =
              [](WindowHarness& ui) {
@@ -55,10 +68,10 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
                  ui.form().Combo2.setText("C");
                  ui.press("Command2");
              },
-         .shown = {"changed 2 18 → 20 48 → 64 P → C 3"}},
+         .shown = {"changed 2 18 → 20 48 → 64 P → C 3 " + kSigned}},
         {.what = "DELETE of a picked gear",
          .act = [](WindowHarness& ui) { ui.pick(2), ui.press("Command3"); },
-         .shown = {"deleted 2 18 48 P 3"}},
+         .shown = {"deleted 2 18 48 P 3 " + kSigned}},
         {.what = "SAVE from the emptied editor",
          .act =
              [](WindowHarness& ui) {
@@ -69,7 +82,7 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
                  ui.type("Text4", "5");
                  ui.press("Command2");
              },
-         .shown = {"inserted 3 30 48 P 5"}},
+         .shown = {"inserted 3 30 48 P 5 " + kSigned}},
         {.what = "SAVE of a picked gear as it was", .act = [](WindowHarness& ui) { ui.pick(1), ui.press("Command2"); }},
     };
     for (const auto& [what, act, shown] : cases) {
@@ -77,7 +90,8 @@ TEST(History, EachChangeTheWindowMakesShowsUpOnceWithItsValuesBeforeAndAfter) {
         ProgramHome home;
         seed(home.database, {gear(40, "0.4", "C", 12), gear(18, "48", "P", 3)});
         const auto before = historyLines(home.home);
-        ASSERT_THAT(before, ElementsAre("ID D M T QTY", "inserted 2 18 48 P 3", "inserted 1 40 0.4 C 12"));
+        ASSERT_THAT(before,
+                    ElementsAre(kHeader, "inserted 2 18 48 P 3 " + kSigned, "inserted 1 40 0.4 C 12 " + kSigned));
         WindowHarness ui(store::connectionStringFor(home.database));
         ASSERT_TRUE(ui.start());
         act(ui);
@@ -108,6 +122,18 @@ TEST(History, AStatementThatFailsLeavesNoHistoryRowAndNoChange) {
     }
 }
 
+// sqlite3 runs the file's triggers as any program would, knowing nothing of who runs it.
+TEST(History, AChangeByAnotherProgramIsSignedUnknownAndWhoShowsAnAccountsOwn) {
+    ProgramHome home;
+    seed(home.database, {gear(40, "0.4", "C", 12)});
+    run(home.home, {home.database.string(), "UPDATE Gears SET QTY = 3"}, "sqlite3");
+    EXPECT_THAT(
+        historyLines(home.home),
+        ElementsAre(kHeader, "changed 1 40 0.4 C 12 → 3 (unknown) (unknown)", "inserted 1 40 0.4 C 12 " + kSigned));
+    EXPECT_THAT(historyLines(home.home, {"--who", kAccount}),
+                ElementsAre(kHeader, "inserted 1 40 0.4 C 12 " + kSigned));
+}
+
 TEST(History, OneGearsChangesOrThoseSinceAMomentAndWrongFiltersAreRefused) {
     ProgramHome home;
     seed(home.database, {gear(40, "0.4", "C", 12), gear(18, "48", "P", 3)});
@@ -118,17 +144,18 @@ TEST(History, OneGearsChangesOrThoseSinceAMomentAndWrongFiltersAreRefused) {
         std::vector<std::string> args;
         std::vector<std::string> shown;
     } cases[] = {
-        {{"1"}, {"ID D M T QTY", "changed 1 40 0.4 C 12 → 0", "inserted 1 40 0.4 C 12"}},
+        {{"1"}, {kHeader, "changed 1 40 0.4 C 12 → 0 " + kSigned, "inserted 1 40 0.4 C 12 " + kSigned}},
         {{"2", "--since", "2000-01-31"},
-         {"ID D M T QTY",
-          "changed 2 18 → (none) \" 48\" \"\" 3",
-          "changed 2 18 48 → \" 48\" P → \"\" 3",
-          "inserted 2 18 48 P 3"}},
+         {kHeader,
+          "changed 2 18 → (none) \" 48\" \"\" 3 " + kSigned,
+          "changed 2 18 48 → \" 48\" P → \"\" 3 " + kSigned,
+          "inserted 2 18 48 P 3 " + kSigned}},
         {{"--since=2999-12-31 23:59"}, {"recorded since the given moment."}},
         {{"7"}, {"recorded for the gear with ID 7."}},
+        {{"1", "--who", "nobody-here"}, {"recorded for the gear with ID 1 made by nobody-here."}},
     };
-    for (const auto& [args, shown] : cases) EXPECT_EQ(historyLines(home.home, args), shown) << args.front();
-    for (const char* wrong : {"--since=31/12/2020", "--since=2020-02-30", "x1", "--until=2020-01-01"})
+    for (const auto& [args, shown] : cases) EXPECT_EQ(historyLines(home.home, args), shown) << args.back();
+    for (const char* wrong : {"--since=31/12/2020", "--since=2020-02-30", "x1", "--until=2020-01-01", "--who"})
         EXPECT_THAT(run(home.home, {"history", wrong}).said(), StartsWith("2 zanfiro-db: ")) << wrong;
 }
 
@@ -150,7 +177,9 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
               "0 Added the history of changes to " + home.database.string() +
                   ": every change of a gear is recorded from now on.\n"
                   "Added the indexes by module and by teeth to " +
-                  home.database.string() + ": the lists are read in their order, not sorted.\n");
+                  home.database.string() + ": the lists are read in their order, not sorted.\n" +
+                  "Added the table of minimum and target levels to " + home.database.string() +
+                  ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n");
     const std::string upgraded = bytesOf(home.database);
     EXPECT_EQ(run(home.home, {"upgrade", home.database.string()}).said(),
               "0 " + home.database.string() + " has all this version keeps already; nothing was changed.\n");
@@ -161,7 +190,40 @@ TEST(Upgrade, AnOlderDatabaseGetsTheHistoryOnceAndASecondRunChangesNothing) {
     ui.pick(1);
     retype(ui, "Text4", "11");
     ui.press("Command2");
-    EXPECT_THAT(historyLines(home.home), ElementsAre("ID D M T QTY", "changed 1 40 0.4 C 12 → 11"));
+    EXPECT_THAT(historyLines(home.home), ElementsAre(kHeader, "changed 1 40 0.4 C 12 → 11 " + kSigned));
+}
+
+// The history as files kept it before it signed the changes: no Who, no Workstation.
+const std::string kUnsignedHistory =
+    "CREATE TABLE GearsHistory (Seq INTEGER PRIMARY KEY AUTOINCREMENT, At TEXT NOT NULL, Change TEXT NOT NULL, "
+    "ID INTEGER, OldD INTEGER, OldM TEXT, OldT TEXT, OldQTY INTEGER, NewD INTEGER, NewM TEXT, NewT TEXT, NewQTY "
+    "INTEGER);"
+    "CREATE TRIGGER GearsHistoryInsert AFTER INSERT ON Gears BEGIN INSERT INTO GearsHistory (At, Change, ID, NewD, "
+    "NewM, NewT, NewQTY) VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), 'insert', NEW.ID, NEW.D, NEW.M, NEW.T, "
+    "NEW.QTY); END;"
+    "CREATE TRIGGER GearsHistoryUpdate AFTER UPDATE ON Gears BEGIN INSERT INTO GearsHistory (At, Change, ID, OldD, "
+    "OldM, OldT, OldQTY, NewD, NewM, NewT, NewQTY) VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), 'update', NEW.ID, "
+    "OLD.D, OLD.M, OLD.T, OLD.QTY, NEW.D, NEW.M, NEW.T, NEW.QTY); END;"
+    "CREATE TRIGGER GearsHistoryDelete AFTER DELETE ON Gears BEGIN INSERT INTO GearsHistory (At, Change, ID, OldD, "
+    "OldM, OldT, OldQTY) VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), 'delete', OLD.ID, OLD.D, OLD.M, OLD.T, "
+    "OLD.QTY); END;";
+
+TEST(Upgrade, AnUnsignedHistoryIsSignedFromThenOnItsOlderChangesUnknown) {
+    ProgramHome home(false);
+    makeOlderDatabase(home, "(40, '0.4', 'C', 12)");
+    run(home.home, {home.database.string(), kUnsignedHistory + "UPDATE Gears SET QTY = 10"}, "sqlite3");
+    EXPECT_THAT(run(home.home, {"upgrade"}).said(),
+                StartsWith("0 Added who made each change and from where to the history of " + home.database.string() +
+                           ": changes are signed from now on, earlier ones show as unknown.\n"));
+    WindowHarness ui(store::connectionStringFor(home.database));
+    ASSERT_TRUE(ui.start());
+    ui.pick(1);
+    retype(ui, "Text4", "11");
+    ui.press("Command2");
+    EXPECT_THAT(
+        historyLines(home.home),
+        ElementsAre(
+            kHeader, "changed 1 40 0.4 C 10 → 11 " + kSigned, "changed 1 40 0.4 C 12 → 10 (unknown) (unknown)"));
 }
 
 TEST(Upgrade, AFileWithHistoryButNoListIndexesIsToldOfTheIndexesOnly) {
@@ -178,9 +240,9 @@ TEST(Upgrade, ImportIntoAnOlderDatabaseRecordsTheGearsItReplacesAndBrings) {
     ASSERT_EQ(run(home.home, {"import", "--replace", TEST_DATA_DIR "/gears-edge.mdb"}).exit, 0);
     const auto lines = historyLines(home.home);
     EXPECT_EQ(lines.size(), 1u + 1u + 11u);
-    EXPECT_EQ(lines.back(), "deleted 1 99 0.4 C 1");
-    EXPECT_EQ(lines.front(), "ID D M T QTY");
-    EXPECT_EQ(lines.at(1), "inserted 11 -1 0.6 C 0");
+    EXPECT_EQ(lines.back(), "deleted 1 99 0.4 C 1 " + kAccount + " zanfiro-db@" + shellSays("hostname"));
+    EXPECT_EQ(lines.front(), kHeader);
+    EXPECT_THAT(lines.at(1), StartsWith("inserted 11 -1 0.6 C 0 "));
 }
 
 }  // namespace

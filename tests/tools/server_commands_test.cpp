@@ -34,9 +34,11 @@ protected:
 };
 
 TEST_F(ServerCommands, InitCreatesTheTableAndWritesTheLink) {
-    EXPECT_EQ(
-        zanfiroDb({"init", "--server", conninfo}).said(),
-        "0 Created the table Gears on the server " + conninfo + "\nWrote the link to it at " + place.string() + "\n");
+    EXPECT_EQ(zanfiroDb({"init", "--server", conninfo}).said(),
+              "0 Created the table Gears on the server " + conninfo +
+                  "\nOperators are the members of the group role zanfiro_operators: zanfiro-db grant-operator LOGIN "
+                  "makes a login one of them.\nWrote the link to it at " +
+                  place.string() + "\n");
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
     EXPECT_THAT(serverGears(), IsEmpty());
 }
@@ -86,7 +88,7 @@ TEST_F(ServerCommands, ImportReplacingOnTheServerNeverGivesAnIdTwice) {
                 HasSubstr("IDs 1 to 11, kept as they were; the next new gear gets ID 25.\n"));
 }
 
-TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
+TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnceSignedByRoleAndWorkstation) {
     zanfiroDb({"init", "--server", conninfo});
     auto stock = store::openDatabase(place);
     stock->execute("INSERT INTO Gears (D, M, T, QTY) VALUES ('40', '0.6', 'C', '12')");
@@ -94,8 +96,22 @@ TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnce) {
     stock->execute("UPDATE Gears SET D = '40', M = '0.6', T = 'C', QTY = '7' WHERE id = 1");  // changes nothing
     stock->execute("DELETE * FROM Gears WHERE id = 1");
     const std::string history = zanfiroDb({"history"}).out;
-    EXPECT_THAT(history, ContainsRegex("deleted +1 +40 +0.6 +C +7\n.*changed +1 +40 +0.6 +C +12 → 7\n.*inserted +1 "));
+    // The tests log in as zanfiro over the server's own socket.
+    const std::string signature = " +zanfiro +server_commands_tests@[^ ]+ \\(local\\)\n";
+    EXPECT_THAT(history,
+                ContainsRegex("deleted +1 +40 +0.6 +C +7" + signature + ".*changed +1 +40 +0.6 +C +12 → 7" + signature +
+                              ".*inserted +1 +40 +0.6 +C +12" + signature));
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 4);
+}
+
+TEST_F(ServerCommands, UpgradeGivesAnOlderServerTableTheListIndexesOnce) {
+    zanfiroDb({"init", "--server", conninfo});
+    store::openServerDatabase(conninfo)->execute("DROP INDEX GearsByModule");
+    EXPECT_EQ(zanfiroDb({"upgrade"}).said(),
+              "0 Added the indexes by module and by teeth to " + place.string() +
+                  ": the lists are read in their order, not sorted.\n");
+    EXPECT_EQ(zanfiroDb({"upgrade"}).said(),
+              "0 " + place.string() + " has all this version keeps already; nothing was changed.\n");
 }
 
 TEST_F(ServerCommands, BackupAndRestoreOfAServerStockPointToPgDump) {
@@ -133,6 +149,14 @@ TEST_F(MoveToServer, CopiesEveryGearWithItsIdAndKeepsTheFileBeside) {
     EXPECT_EQ(zanfiroDb({"export"}).out, fileCsv);
     EXPECT_EQ(zanfiroDb({"export", kept.string()}).out, fileCsv);
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
+}
+
+TEST_F(MoveToServer, TheGearsLevelsMoveWithThem) {
+    zanfiroDb({"levels", "set", "3", "5", "12"});
+    zanfiroDb({"levels", "set", "--type", "P", "--module", "64", "2"});
+    const std::string levels = zanfiroDb({"levels"}).out;
+    ASSERT_EQ(zanfiroDb({"move-to-server", conninfo}).exit, 0);
+    EXPECT_EQ(zanfiroDb({"levels"}).out, levels);
 }
 
 TEST_F(MoveToServer, NextGearOnTheServerNeverTakesAnIdTheFileGave) {

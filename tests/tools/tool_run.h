@@ -8,6 +8,8 @@
 #include "program_run.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
+#include "store/pg_session.h"
+#include "store/server_link.h"
 #include "temp_database.h"
 
 namespace zanfiro::testing {
@@ -16,14 +18,30 @@ inline Outcome run(const std::filesystem::path& home, const std::vector<std::str
     return run(home, args, ZANFIRO_DB);
 }
 
+// zanfiro-db run at a terminal of its own (a pseudo-terminal that script(1) opens), `typed` given as the
+// operator's keys; what it shows comes back with the terminal's CR LF line ends.
+inline Outcome runOnTerminal(const std::filesystem::path& home, const std::vector<std::string>& args,
+                             const std::string& typed = "") {
+    std::string command = "HOME=" + quoted(home.string()) + " " + ZANFIRO_DB;
+    for (const auto& arg : args) command += " " + quoted(arg);
+    return run(home, {"-qec", command, "/dev/null"}, "printf %s " + quoted(typed) + " | script");
+}
+
 // A home folder whose program database (NDB/DB.mdb) is made as `zanfiro-db
-// init` makes it.
+// init` makes it: a file, or with the server engine a link to a database of
+// the test's own on the tests' server, as `zanfiro-db init --server` makes it.
 struct ProgramHome {
-    TempDatabase temp{TempDatabase::Content::NoFile};
+    TempDatabase temp;
     std::filesystem::path home = temp.folder();
     std::filesystem::path database = home / "NDB" / "DB.mdb";
-    explicit ProgramHome(bool create = true) {
-        if (create) store::createDatabase(database);
+    explicit ProgramHome(bool create = true, Engine engine = testEngine())
+        : temp(TempDatabase::Content::NoFile, engine) {
+        if (create && engine == Engine::File) store::createDatabase(database);
+        if (create && engine == Engine::Server) {
+            store::createServerGearsTable(temp.server());
+            std::filesystem::create_directories(database.parent_path());
+            store::writeServerLink(database, temp.server());
+        }
     }
 };
 

@@ -271,7 +271,7 @@ TEST(StockCheck, OnASoundStockEveryLineIsOkAndItExitsWith0) {
     const Outcome checked = home.check();
     EXPECT_EQ(checked.exit, 0) << checked.out;
     EXPECT_THAT(checked.out,
-                StartsWith("Checked " + home.place.string() + ": an SQLite database file of 24 KiB.\nok "));
+                StartsWith("Checked " + home.place.string() + ": an SQLite database file of 28 KiB.\nok "));
     for (const char* each : {"integrity", "history", "ids", "values", "backup", "timer"})
         EXPECT_THAT(checkLine(checked.out, each), StartsWith("ok ")) << each;
     EXPECT_EQ(checkLine(checked.out, "ids"),

@@ -1,0 +1,135 @@
+// zanfiro-db levels: the gears' minimum and target levels set, imported and listed by the real program, on a file
+// and (ZANFIRO_TEST_ENGINE=server) on the tests' PostgreSQL server.
+#include <gmock/gmock.h>
+
+#include "store/gear_levels.h"
+#include "tool_run.h"
+
+namespace zanfiro::testing {
+namespace {
+
+using namespace ::testing;
+using store::GearLevel;
+namespace fs = std::filesystem;
+
+std::vector<GearLevel> levelsOf(const fs::path& database) { return store::allLevels(*store::openDatabase(database)); }
+
+// Crown gears of 0.4 (IDs 1, 2) and pinions of 48 (3, 4, 5), one pinion of 64 (6).
+class Levels : public Test {
+protected:
+    void SetUp() override {
+        seed(home.database,
+             {gear(40, "0.4", "C", 12),
+              gear(60, "0.4", "C", 4),
+              gear(11, "48", "P", 14),
+              gear(13, "48", "P", 8),
+              gear(17, "48", "P", 0),
+              gear(9, "64", "P", 16)});
+    }
+    Outcome zanfiroDb(const std::vector<std::string>& args) { return run(home.home, args); }
+    void writeFile(const std::string& name, const std::string& text) { std::ofstream(home.home / name) << text; }
+    ProgramHome home;
+};
+
+TEST_F(Levels, SetGivesOneGearItsLevelsAndTheListShowsWhatToOrder) {
+    EXPECT_EQ(zanfiroDb({"levels", "set", "2", "5", "20"}).said(),
+              "0 Set the minimum 5 and the target 20 for the gear with ID 2.\n");
+    EXPECT_EQ(zanfiroDb({"levels", "set", "6", "3"}).said(),
+              "0 Set the minimum 3 without a target for the gear with ID 6.\n");
+    EXPECT_EQ(zanfiroDb({"levels", "set", "2", "6", "30"}).exit, 0);  // in place of the first
+    EXPECT_THAT(levelsOf(home.database),
+                ElementsAre(GearLevel{.id = 2, .minimum = 6, .target = 30}, GearLevel{.id = 6, .minimum = 3}));
+    EXPECT_EQ(zanfiroDb({"levels"}).said(),
+              "0 ID  D   M    T  QTY  Minimum  Target  To order\n"
+              "2   60  0.4  C  4    6        30      26\n"
+              "6   9   64   P  16   3\n");
+}
+
+TEST_F(Levels, SetForATypeAndModuleGivesEveryGearOfThatSectionItsLevels) {
+    EXPECT_EQ(zanfiroDb({"levels", "set", "--type", "P", "--module", "48", "10", "30"}).said(),
+              "0 Set the minimum 10 and the target 30 for 3 gears (Pignioni, Modulo 48).\n");
+    EXPECT_THAT(levelsOf(home.database),
+                ElementsAre(GearLevel{.id = 3, .minimum = 10, .target = 30},
+                            GearLevel{.id = 4, .minimum = 10, .target = 30},
+                            GearLevel{.id = 5, .minimum = 10, .target = 30}));
+    EXPECT_EQ(zanfiroDb({"levels", "clear", "--module", "48"}).said(),
+              "0 Removed the levels of 3 gears (Modulo 48).\n");
+    EXPECT_THAT(levelsOf(home.database), IsEmpty());
+}
+
+TEST_F(Levels, WrongLevelsAreRefusedAndChangeNothing) {
+    zanfiroDb({"levels", "set", "1", "2", "4"});
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {{"levels", "set", "1", "5", "3"}, "2 zanfiro-db: the target 3 is below the minimum 5\n"},
+        {{"levels", "set", "1", "-1"}, "2 zanfiro-db: the minimum is a whole number of 0 or more, not \"-1\"\n"},
+        {{"levels", "set", "1", "5x"}, "2 zanfiro-db: the minimum is a whole number of 0 or more, not \"5x\"\n"},
+        {{"levels", "set", "99", "5"}, "1 zanfiro-db: no gear has the ID 99; nothing was changed (error 3317)\n"},
+        {{"levels", "set", "--type", "X", "5"}, "2 zanfiro-db: --type is C (crown gears) or P (pinions), not X\n"},
+        {{"levels", "set", "1"}, "2 zanfiro-db: levels set needs MIN and, if you like, TARGET\n"},
+    };
+    for (const auto& [args, said] : cases) EXPECT_THAT(zanfiroDb(args).said(), StartsWith(said)) << args[3];
+    EXPECT_THAT(levelsOf(home.database), ElementsAre(GearLevel{.id = 1, .minimum = 2, .target = 4}));
+}
+
+TEST_F(Levels, ImportWithAWrongLineNamesEachAndWritesNothing) {
+    zanfiroDb({"levels", "set", "1", "2", "4"});
+    writeFile("levels.csv",
+              "ID;Minimum;Target\r\n"
+              "2;5;10\r\n"
+              "99;1;\r\n"
+              "3;7;2\r\n"
+              "2;6;\r\n"
+              "x;1;1\r\n");
+    EXPECT_EQ(zanfiroDb({"levels", "import", "levels.csv"}).said(),
+              "1 zanfiro-db: " + (home.home / "levels.csv").string() +
+                  " has wrong lines; nothing was changed:\n"
+                  "  line 3: no gear has the ID 99\n"
+                  "  line 4: the target 2 is below the minimum 7\n"
+                  "  line 5: the gear with ID 2 is on line 2 already\n"
+                  "  line 6: the ID is a whole number, not \"x\" (error 3317)\n");
+    EXPECT_THAT(levelsOf(home.database), ElementsAre(GearLevel{.id = 1, .minimum = 2, .target = 4}));
+}
+
+TEST_F(Levels, ImportSetsAndRemovesWhatTheFileSaysAndTheListComesBackUnchanged) {
+    zanfiroDb({"levels", "set", "1", "2", "4"});
+    zanfiroDb({"levels", "set", "6", "1"});
+    writeFile("levels.csv", "Minimum,ID,Target\n5,2,10\n,1,\n1,6,\n");
+    EXPECT_EQ(zanfiroDb({"levels", "import", "levels.csv"}).said(),
+              "0 Read 3 lines from " + (home.home / "levels.csv").string() +
+                  ".\nSet the levels of 1 gear.\nRemoved the levels of 1 gear.\n"
+                  "Left the levels of 1 gear as they were.\n");
+    EXPECT_THAT(levelsOf(home.database),
+                ElementsAre(GearLevel{.id = 2, .minimum = 5, .target = 10}, GearLevel{.id = 6, .minimum = 1}));
+
+    writeFile("all.csv", zanfiroDb({"levels", "--csv"}).out);
+    EXPECT_EQ(
+        zanfiroDb({"levels", "import", "all.csv"}).said(),
+        "0 Read 6 lines from " + (home.home / "all.csv").string() + ".\nLeft the levels of 6 gears as they were.\n");
+}
+
+TEST_F(Levels, ADeletedGearTakesItsLevelsAlong) {
+    zanfiroDb({"levels", "set", "4", "10"});
+    zanfiroDb({"levels", "set", "5", "10"});
+    store::openDatabase(home.database)->execute("DELETE * FROM Gears WHERE ID = 4");  // as the window deletes
+    EXPECT_THAT(levelsOf(home.database), ElementsAre(GearLevel{.id = 5, .minimum = 10}));
+}
+
+TEST_F(Levels, AnOlderDatabaseIsToldToUpgradeWhichAddsTheLevels) {
+    auto db = store::openDatabase(home.database);
+    db->execute("DROP TABLE GearLevels");
+    db->execute(testEngine() == Engine::File ? "DROP TRIGGER GearLevelsFollowGear"
+                                             : "DROP TRIGGER GearLevelsFollowGear ON Gears");
+    db.reset();
+    EXPECT_THAT(zanfiroDb({"levels", "set", "1", "2"}).said(),
+                StartsWith("1 zanfiro-db: the database keeps no minimum levels yet; `zanfiro-db upgrade` adds"));
+    EXPECT_THAT(zanfiroDb({"upgrade"}).out, HasSubstr("Added the table of minimum and target levels"));
+    EXPECT_EQ(zanfiroDb({"levels", "set", "1", "2"}).exit, 0);
+    store::openDatabase(home.database)->execute("DELETE FROM Gears WHERE ID = 1");
+    EXPECT_THAT(levelsOf(home.database), IsEmpty());
+}
+
+}  // namespace
+}  // namespace zanfiro::testing
