@@ -10,11 +10,17 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "failed_write.h"
+#include "progress.h"
+#include "sentence.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_history.h"
 #include "store/gear_ids.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
+#include "store/pg_session.h"
+#include "store/server_link.h"
+#include "text_table.h"
 
 namespace zanfiro::tools {
 
@@ -36,20 +42,33 @@ std::vector<IdMove> plannedMoves(store::Session& db) {
     for (std::int64_t free = 1; free <= kHighestPickableId && moves.size() < above.size(); ++free)
         if (!held.contains(free)) moves.push_back({.from = above[moves.size()], .to = free});
     if (moves.size() < above.size())
-        throw Failure(failure::kOverflow,
-                      concat({counted(static_cast<long long>(above.size()), "gear has an ID", "gears have IDs"),
-                              " above ",
-                              std::to_string(kHighestPickableId),
-                              ", but only ",
-                              counted(static_cast<long long>(moves.size()), "ID below is free", "IDs below are free"),
-                              ": they do not fit"}));
+        throw Failure(
+            failure::kOverflow,
+            sentence("%1 above %2, but only %3: they do not fit",
+                     {counted(static_cast<long long>(above.size()), "gear has an ID", "gears have IDs"),
+                      std::to_string(kHighestPickableId),
+                      counted(static_cast<long long>(moves.size()), "ID below is free", "IDs below are free")}));
     return moves;
 }
 
+// On a server the history is the administrator's: operators may read it,
+// never change it, and renumber relabels it. Refused before anything is
+// written, rather than halfway by the server.
+void requireAdministrator(store::Session& db) {
+    const store::ServerLogin login = store::serverLogin(db);
+    if (!login.administrator)
+        throw Failure(failure::kServerCallFailed,
+                      sentence("renumber relabels the history, which only the administrator who owns the stock's "
+                               "tables may change, and the login %1 does not own them: run it with the "
+                               "administrator's login",
+                               {login.name}));
+}
+
 // The update trigger records the move as a change of nothing under the new
-// ID; that row becomes the record of the move, which `zanfiro-db history`
-// then finds under either ID.
-void move(store::Session& db, const IdMove& move) {
+// ID, signed as every change is; that row becomes the record of the move,
+// which `zanfiro-db history` then finds under either ID. The gear's levels
+// go with it.
+void move(store::Session& db, const IdMove& move, bool levels) {
     const store::Value to(move.to), from(move.from);
     const store::Value ids[] = {to, from};
     db.execute(concat({"UPDATE ", store::kGearsTable, " SET ID = ? WHERE ID = ?"}), ids);
@@ -65,8 +84,9 @@ void move(store::Session& db, const IdMove& move) {
     if (!last->next() || last->value(1) != to ||
         last->value(2).textOrEmpty() != store::changeName(store::ChangeKind::Update))
         throw Failure(failure::kNoSuchTable,
-                      "the history did not record the move of the gear " + std::to_string(move.from) +
-                          " (its update trigger is off): nothing was renumbered");
+                      sentence("the history did not record the move of the gear %1 (its update trigger is off): "
+                               "nothing was renumbered",
+                               {std::to_string(move.from)}));
     const store::Value record[] = {store::Value(store::renumberedFrom(move.from)), last->value(0)};
     db.execute(concat({"UPDATE ",
                        store::kHistoryTable,
@@ -76,6 +96,7 @@ void move(store::Session& db, const IdMove& move) {
                        store::kHistorySeq,
                        " = ?"}),
                record);
+    if (levels) db.execute(concat({"UPDATE ", store::kLevelsTable, " SET ID = ? WHERE ID = ?"}), ids);
 }
 
 void writeCsv(const std::vector<IdMove>& moves, const fs::path& file) {
@@ -98,15 +119,21 @@ std::vector<IdMove> renumberGears(const fs::path& database, const fs::path& csv,
     std::int64_t nextId = 0;
     bool addedHistory = false;
     std::optional<store::BesideFile> list;
-    sayingState("Nothing was renumbered: " + database.string() + " is as it was.", [&] {
+    sayingState(sentence("Nothing was renumbered: %1 is as it was.", {database.string()}), [&] {
         auto db = store::openDatabase(database);
         db->begin();
+        if (store::isServerLink(database)) requireAdministrator(*db);
         moves = plannedMoves(*db);
         if (moves.empty()) return;
         // A database from before the history gets it, so that the moves
         // are recorded.
         addedHistory = db->addHistory();
-        for (const IdMove& each : moves) move(*db, each);
+        const bool levels = store::keepsLevels(*db);
+        Progress progress("Renumbering gear %1 of %2", moves.size());
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+            progress.show(i + 1);
+            move(*db, moves[i], levels);
+        }
         nextId = db->nextId();
         if (!csv.empty()) {
             list.emplace(csv);
@@ -115,27 +142,34 @@ std::vector<IdMove> renumberGears(const fs::path& database, const fs::path& csv,
         db->commit();
     });
     if (moves.empty()) {
-        out << "No gear has an ID above " << kHighestPickableId << "; nothing was renumbered.\n";
+        out << sentence("No gear has an ID above %1; nothing was renumbered.", {std::to_string(kHighestPickableId)})
+            << "\n";
         return moves;
     }
     if (addedHistory)
-        out << "Added the history of changes to " << database.string() << ": every change of a gear is recorded from "
-            << "now on.\n";
-    out << "Renumbered " << counted(static_cast<long long>(moves.size()), "gear", "gears") << " whose IDs were above "
-        << kHighestPickableId << ", which the window cannot pick; relabel their shelves:\n";
-    out << "Old ID  New ID\n";
-    for (const IdMove& each : moves) {
-        const std::string from = std::to_string(each.from), to = std::to_string(each.to);
-        out << std::string(6 - std::min<std::size_t>(6, from.size()), ' ') << from << "  "
-            << std::string(6 - std::min<std::size_t>(6, to.size()), ' ') << to << "\n";
-    }
-    out << "zanfiro-db history OLD-ID tells where a gear went. The next new gear gets ID " << nextId
-        << (nextId > kHighestPickableId ? " (an ID is never given twice): run renumber again after adding gears.\n"
-                                        : ".\n");
+        out << sentence("Added the history of changes to %1: every change of a gear is recorded from now on.",
+                        {database.string()})
+            << "\n";
+    out << sentence(plural(static_cast<long long>(moves.size()),
+                           "Renumbered 1 gear whose ID was above %2, which the window cannot pick; relabel its shelf:",
+                           "Renumbered %1 gears whose IDs were above %2, which the window cannot pick; relabel their "
+                           "shelves:"),
+                    {std::to_string(moves.size()), std::to_string(kHighestPickableId)})
+        << "\n";
+    std::vector<std::vector<std::string>> rows{{"Old ID", "New ID"}};
+    for (const IdMove& each : moves) rows.push_back({std::to_string(each.from), std::to_string(each.to)});
+    printTable(rows, out);
+    out << sentence(nextId > kHighestPickableId
+                        ? "zanfiro-db history OLD-ID tells where a gear went. The next new gear gets ID %1 (an ID is "
+                          "never given twice): run renumber again after adding gears."
+                        : "zanfiro-db history OLD-ID tells where a gear went. The next new gear gets ID %1.",
+                    {std::to_string(nextId)})
+        << "\n";
     if (list) {
-        sayingState("The gears are renumbered as listed above, but the list was not written to " + csv.string() + ".",
-                    [&] { list->takeFreeName(csv); });
-        out << "Wrote the list of old and new IDs to " << csv.string() << ".\n";
+        sayingState(
+            sentence("The gears are renumbered as listed above, but the list was not written to %1.", {csv.string()}),
+            [&] { list->takeFreeName(csv); });
+        out << sentence("Wrote the list of old and new IDs to %1.", {csv.string()}) << "\n";
     }
     return moves;
 }

@@ -655,10 +655,11 @@ const std::vector<Command>& commands() {
          .synopsis = "[-o FILE.csv]",
          .summary = "move gears above ID 32767 to free IDs the window can pick",
          .details = "The window cannot pick, change or delete a gear whose ID is above 32767. Moves every such gear\n"
-                    "to the lowest ID below that no gear holds, in the order of their IDs, all or nothing, records\n"
-                    "each move in the history and prints the old and new ID of each, for relabelling shelves.\n"
-                    "Refused, changing nothing, while they do not fit. New gears still get IDs after the largest\n"
-                    "ever given.\n",
+                    "with its levels to the lowest ID below that no gear holds, in the order of their IDs, all or\n"
+                    "nothing, records each move in the history and prints the old and new ID of each, for\n"
+                    "relabelling shelves. Refused, changing nothing, while they do not fit. New gears still get\n"
+                    "IDs after the largest ever given. On a server it is the administrator's: it relabels the\n"
+                    "history, which operators may only read.\n",
          .options = {{"-o", "FILE.csv", "also write the old and new IDs as CSV (never over an existing file)"}},
          .run = renumber},
         {.name = "path",

@@ -124,29 +124,42 @@ bool signsServerChanges(pg::Connection& connection) {
 
 // The operators' group: SELECT, INSERT, UPDATE and DELETE of gears and of
 // their levels and the numbering of new gears, SELECT of the history, and
-// nothing else; the
-// tables, triggers and functions stay the administrator's. Tables give
-// PUBLIC nothing unless told, and since PostgreSQL 15 nor does the schema
-// public (no CREATE); the REVOKE takes back what an administrator may have
-// granted by hand.
+// nothing else; the tables, triggers and functions stay the
+// administrator's. Tables give PUBLIC nothing unless told, and since
+// PostgreSQL 15 nor does the schema public (no CREATE); the REVOKE takes
+// back what an administrator may have granted by hand.
+//
+// The query's one value, true when the group is there with all its rights;
+// a table that is missing is a right the group lacks.
+std::string operatorsHaveTheirRightsQuery() {
+    const std::string role = concat({"'", kOperatorsRole, "'::name"});
+    std::string all;
+    const auto require = [&](std::string_view table, std::string_view right) {
+        all += concat({all.empty() ? "" : " AND ",
+                       "CASE WHEN to_regclass('",
+                       table,
+                       "') IS NULL THEN false ELSE has_table_privilege(",
+                       role,
+                       ", '",
+                       table,
+                       "', '",
+                       right,
+                       "') END"});
+    };
+    for (const std::string_view table : {"gears", "gearlevels"})
+        for (const std::string_view right : {"SELECT", "INSERT", "UPDATE", "DELETE"}) require(table, right);
+    require("gearshistory", "SELECT");
+    return concat({"SELECT CASE WHEN to_regrole(",
+                   role,
+                   ") IS NULL THEN false ELSE ",
+                   all,
+                   " AND has_sequence_privilege(",
+                   role,
+                   ", pg_get_serial_sequence('gears', 'id'), 'USAGE') END"});
+}
+
 bool operatorsHaveTheirRights(pg::Connection& connection) {
-    const Value parameters[] = {Value(std::string(kOperatorsRole))};
-    return connection
-               .exec(
-                   "SELECT CASE WHEN to_regrole($1) IS NULL THEN false ELSE "
-                   "has_table_privilege($1::name, 'gears', 'SELECT') AND "
-                   "has_table_privilege($1::name, 'gears', 'INSERT') AND "
-                   "has_table_privilege($1::name, 'gears', 'UPDATE') AND "
-                   "has_table_privilege($1::name, 'gears', 'DELETE') AND "
-                   "has_table_privilege($1::name, 'gearshistory', 'SELECT') AND "
-                   "has_table_privilege($1::name, 'gearlevels', 'SELECT') AND "
-                   "has_table_privilege($1::name, 'gearlevels', 'INSERT') AND "
-                   "has_table_privilege($1::name, 'gearlevels', 'UPDATE') AND "
-                   "has_table_privilege($1::name, 'gearlevels', 'DELETE') AND "
-                   "has_sequence_privilege($1::name, pg_get_serial_sequence('gears', 'id'), 'USAGE') END",
-                   parameters)
-               .value(0, 0)
-               .textOrEmpty() == "t";
+    return connection.exec(operatorsHaveTheirRightsQuery()).value(0, 0).textOrEmpty() == "t";
 }
 
 void giveOperatorsTheirRights(pg::Connection& connection) {
@@ -307,6 +320,24 @@ Upgrade upgradeServerDatabase(const std::string& conninfo) {
     session.commit();
     added.listIndexes = addServerListIndexes(conninfo);
     return added;
+}
+
+ServerLogin serverLogin(Session& session) {
+    auto found =
+        session.query(concat({"SELECT session_user::text, coalesce((SELECT pg_has_role(relowner, 'USAGE') "
+                              "FROM pg_class WHERE oid = to_regclass('gears')), false), CASE WHEN "
+                              "to_regrole('",
+                              kOperatorsRole,
+                              "') IS NULL THEN false ELSE pg_has_role('",
+                              kOperatorsRole,
+                              "', 'MEMBER') END, (",
+                              operatorsHaveTheirRightsQuery(),
+                              ")"}));
+    found->next();
+    return {.name = found->value(0).text(),
+            .administrator = found->value(1).textOrEmpty() == "t",
+            .isOperator = found->value(2).textOrEmpty() == "t",
+            .operatorsHaveTheirRights = found->value(3).textOrEmpty() == "t"};
 }
 
 bool grantOperator(const std::string& conninfo, const std::string& role) {

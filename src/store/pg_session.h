@@ -37,6 +37,18 @@ bool addServerListIndexes(const std::string& conninfo);
 // administrator, who owns the tables.
 Upgrade upgradeServerDatabase(const std::string& conninfo);
 
+// How the login of a session on a server stands to the stock there.
+struct ServerLogin {
+    std::string name;
+    // Owns the tables (or is a superuser): the one who may change their
+    // history, their rights and their numbering.
+    bool administrator = false;
+    bool isOperator = false;  // a member of the operators' group
+    // The operators' group is there with all its rights on this stock.
+    bool operatorsHaveTheirRights = false;
+};
+ServerLogin serverLogin(Session& session);
+
 // Makes the login `role` a member of the operators' group; false when it
 // was one already. Refused unless the role that logs in may grant the group.
 bool grantOperator(const std::string& conninfo, const std::string& role);

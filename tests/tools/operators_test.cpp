@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/pg_session.h"
 #include "tool_run.h"
 #include "window_harness.h"
@@ -147,6 +148,38 @@ TEST_F(Operators, HistorySignsTheOperatorsWindowAndPsqlWithRoleAndWorkstation) {
                 ContainsRegex("inserted .* " + logins.administrator + " +operators_tests@[^ ]+ \\(local\\)\n"));
     const std::string byOperator = history({"--who", logins.op}).out;
     EXPECT_EQ(std::count(byOperator.begin(), byOperator.end(), '\n'), 3) << byOperator;
+}
+
+// A gear the window cannot pick, with its levels, and the administrator's zanfiro-db renumber or the operator's.
+class RenumberOnTheServer : public Operators {
+protected:
+    void SetUp() override {
+        Operators::SetUp();
+        auto admin = store::openServerDatabase(as(logins.administrator));
+        store::insertGear(*admin, {.ID = num(40000), .D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(5)});
+        store::setLevel(*admin, {.id = 40000, .minimum = 2, .target = 8});
+    }
+    std::vector<store::GearLevel> levels() const { return store::allLevels(*operatorSession()); }
+};
+
+TEST_F(RenumberOnTheServer, AnOperatorsIsRefusedChangingNothing) {
+    EXPECT_EQ(run(opHome, {"renumber"}).said(),
+              "1 zanfiro-db: renumber relabels the history, which only the administrator who owns the stock's tables "
+              "may change, and the login " +
+                  logins.op +
+                  " does not own them: run it with the administrator's login (error 3146)\nNothing was renumbered: " +
+                  (opHome / "NDB/DB.mdb").string() + " is as it was.\n");
+    EXPECT_EQ(store::allGears(*operatorSession()).front().ID, num(40000));
+    EXPECT_EQ(levels().front().id, 40000);
+    EXPECT_EQ(store::gearChanges(*operatorSession()).size(), 1u);
+}
+
+TEST_F(RenumberOnTheServer, TheAdministratorsMovesTheGearWithItsLevelsSignedByTheAdministrator) {
+    ASSERT_EQ(run(adminHome, {"renumber"}).exit, 0);
+    EXPECT_EQ(store::allGears(*operatorSession()).front().ID, num(1));
+    EXPECT_EQ(levels(), (std::vector<store::GearLevel>{{.id = 1, .minimum = 2, .target = 8}}));
+    EXPECT_THAT(history({"40000"}).out,
+                ContainsRegex("renumbered +40000 → 1 .* " + logins.administrator + " +zanfiro-db@[^ ]+ \\(local\\)\n"));
 }
 
 // A stock as older versions left it: a history without signatures, written with the rights of whoever changed a

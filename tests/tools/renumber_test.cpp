@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
+#include "store/workstation.h"
 #include "tool_run.h"
 #include "window_harness.h"
 
@@ -25,15 +27,18 @@ std::string inserted(int last) {
 // A workshop that inserted 40,002 gears and deleted its first 10,000: 7,235 of those left are past 32767.
 TEST(Renumber, MovesGearsPastTheCeilingSoTheWindowPicksThemWithEachHistoryRowUnderItsGear) {
     ProgramHome home;
-    sqlite(home.database, inserted(40002) + "; DELETE FROM Gears WHERE ID <= 10000");
+    sqlite(home.database,
+           inserted(40002) + "; DELETE FROM Gears WHERE ID <= 10000; INSERT INTO GearLevels VALUES (40002, 3, 9)");
     const Outcome renumbered = run(home.home, {"renumber", "-o", "moves.csv"});
     ASSERT_EQ(renumbered.exit, 0) << renumbered.out;
     EXPECT_THAT(renumbered.out,
                 AllOf(StartsWith("Renumbered 7235 gears whose IDs were above 32767, which the window cannot pick; "
-                                 "relabel their shelves:\nOld ID  New ID\n 32768       1\n 32769       2\n"),
-                      HasSubstr("\n 40002    7235\nzanfiro-db history OLD-ID tells where a gear went. The next new "
+                                 "relabel their shelves:\nOld ID  New ID\n32768   1\n32769   2\n"),
+                      HasSubstr("\n40002   7235\nzanfiro-db history OLD-ID tells where a gear went. The next new "
                                 "gear gets ID 40003 (an ID is never given twice): run renumber again after adding "
                                 "gears.\n")));
+    EXPECT_EQ(store::allLevels(*store::openDatabase(home.database)),
+              (std::vector<store::GearLevel>{{.id = 7235, .minimum = 3, .target = 9}}));
     const std::string csv = bytesOf(home.home / "moves.csv");
     EXPECT_THAT(csv, StartsWith("OldID,NewID\r\n32768,1\r\n32769,2\r\n"));
     EXPECT_THAT(csv, EndsWith("\r\n40002,7235\r\n"));
@@ -49,10 +54,13 @@ TEST(Renumber, MovesGearsPastTheCeilingSoTheWindowPicksThemWithEachHistoryRowUnd
     }
     EXPECT_THAT(ui.failures(), IsEmpty());
 
-    // Gear 7235 of old, deleted, then the gear that was 40002: each row under the ID its gear had then.
+    // Gear 7235 of old, deleted, then the gear that was 40002: each row under the ID its gear had then, the move
+    // signed as the change it is.
     EXPECT_THAT(run(home.home, {"history", "7235"}).out,
                 MatchesRegex("When +Change +ID +D +M +T +QTY +Who +Where\n"
-                             "[-0-9 :]+  renumbered  40002 → 7235  [0-9]+ +48  P  [0-9] .*\n"
+                             "[-0-9 :]+  renumbered  40002 → 7235  [0-9]+ +48  P  [0-9] +" +
+                             store::operatorAccount() +
+                             " +zanfiro-db@[^ ]+\n"
                              "[-0-9 :]+  deleted     7235 +[0-9]+ +48  P  [0-9] .*\n"
                              "[-0-9 :]+  inserted    7235 +[0-9]+ +48  P  [0-9] .*\n"));
     EXPECT_THAT(run(home.home, {"history", "40002"}).out, HasSubstr("  renumbered  40002 → 7235  "));
