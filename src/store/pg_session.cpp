@@ -268,6 +268,13 @@ public:
         return true;
     }
 
+    // Adds the indexes the table lacks; false when it had them all.
+    bool addListIndexes() {
+        const std::vector<std::string> missing = missingServerListIndexes(connection_);
+        for (const std::string& statement : missing) connection_.exec(statement);
+        return !missing.empty();
+    }
+
     // Gives the operators' group its rights; false when it had them.
     bool addOperators() {
         if (operatorsHaveTheirRights(connection_)) return false;
@@ -303,22 +310,16 @@ bool createServerGearsTable(const std::string& conninfo) {
     return true;
 }
 
-bool addServerListIndexes(const std::string& conninfo) {
-    pg::Connection connection(conninfo);
-    const std::vector<std::string> missing = missingServerListIndexes(connection);
-    for (const std::string& statement : missing) connection.exec(statement);
-    return !missing.empty();
-}
-
+// One transaction: an upgrade cut short leaves the stock as it was.
 Upgrade upgradeServerDatabase(const std::string& conninfo) {
     ServerSession session(conninfo);
     session.begin();
-    Upgrade added{.history = session.addHistory(),
-                  .signatures = session.addSignatures(),
-                  .levels = addLevels(session),
-                  .operators = session.addOperators()};
+    const Upgrade added{.history = session.addHistory(),
+                        .signatures = session.addSignatures(),
+                        .listIndexes = session.addListIndexes(),
+                        .levels = addLevels(session),
+                        .operators = session.addOperators()};
     session.commit();
-    added.listIndexes = addServerListIndexes(conninfo);
     return added;
 }
 

@@ -28,13 +28,9 @@ inline constexpr std::string_view kOperatorsRole = "zanfiro_operators";
 // unless the group exists.
 bool createServerGearsTable(const std::string& conninfo);
 
-// Adds the indexes that read the lists in their order when the server's
-// table lacks them; false when it had them all.
-bool addServerListIndexes(const std::string& conninfo);
-
 // Adds what newer versions keep on every server: the history, its
-// signatures, the operators' group and its rights. Run by the
-// administrator, who owns the tables.
+// signatures, the lists' indexes, the levels, the operators' group and its
+// rights, all or nothing. Run by the administrator, who owns the tables.
 Upgrade upgradeServerDatabase(const std::string& conninfo);
 
 // How the login of a session on a server stands to the stock there.

@@ -11,6 +11,7 @@
 
 #include "store/disk.h"
 #include "store/gear_history.h"
+#include "store/gear_levels.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
 #include "tool_run.h"
@@ -49,8 +50,9 @@ std::vector<Step> stepsOf(const fs::path& home, const std::string& command, Outc
 }
 
 // What the operator has at the database's place, as the window would find it: nothing, an Access or unreadable
-// file by its size, or a database, file or server, whole, with its gears, its counter, its history (how many
-// changes, unless told not to count them) and (a file) its schema.
+// file by its size, or a database, file or server, whole, with its gears and their levels, its counter, its history
+// (how many changes, unless told not to count them, and whether it signs them) and its schema: a file's tables,
+// indexes and triggers, or a server's, with whether the operators have their rights there.
 enum class History { Counted, Present };
 std::string stockAt(const fs::path& place, History history = History::Counted) {
     if (!store::nameTaken(place)) return "nothing";
@@ -72,10 +74,18 @@ std::string stockAt(const fs::path& place, History history = History::Counted) {
         stock << store::gearChanges(*db).size();
     else
         stock << "kept";
+    stock << (db->keepsHistory() && db->signsChanges() ? ", signed" : "");
     for (const auto& gear : store::allGears(*db)) stock << "\n" << PrintToString(gear);
-    if (!server)
-        for (auto names = db->query("SELECT type || ' ' || name FROM sqlite_master ORDER BY 1"); names->next();)
-            stock << "\n" << names->value(0).text();
+    if (store::keepsLevels(*db))
+        for (const store::GearLevel& level : store::allLevels(*db))
+            stock << "\nlevels " << level.id << " " << level.minimum << " " << level.target.value_or(-1);
+    const char* schema = server ? "SELECT CASE relkind WHEN 'i' THEN 'index ' ELSE 'table ' END || relname FROM "
+                                  "pg_class WHERE relnamespace = 'public'::regnamespace AND relkind IN ('r', 'i') "
+                                  "UNION ALL SELECT 'trigger ' || tgname FROM pg_trigger WHERE NOT tgisinternal "
+                                  "ORDER BY 1"
+                                : "SELECT type || ' ' || name FROM sqlite_master ORDER BY 1";
+    for (auto names = db->query(schema); names->next();) stock << "\n" << names->value(0).text();
+    if (server) stock << "\noperators' rights " << store::serverLogin(*db).operatorsHaveTheirRights;
     return stock.str();
 }
 
@@ -112,17 +122,20 @@ std::vector<std::string> leftovers(const fs::path& home) {
     return found;
 }
 
-// A write as the operator runs it in the home `prepare` makes, the server's database without the table Gears.
+// A write as the operator runs it in the home `prepare` makes, on the server's database as `server` leaves it
+// after the tables are dropped.
 struct Write {
     const char* what;
-    std::function<void(const fs::path& home)> prepare;
+    std::function<void(const fs::path& home, const std::string& server)> prepare;
     std::string command;  // after zanfiro-db; @SERVER@ stands for the server's connection string
+    std::function<void(const std::string& server)> server = [](const std::string&) {};
 };
 
-// A demo stock at the program's place, its counter ahead of its largest ID.
-void demoStock(const fs::path& home) {
+// A demo stock at the program's place, its counter ahead of its largest ID, and a gear with levels.
+void demoStock(const fs::path& home, const std::string& = {}) {
     run(home, {"init"});
     run(home, {"demo"});
+    run(home, {"levels", "set", "3", "2", "8"});
     store::openDatabase(home / "NDB/DB.mdb")->execute("DELETE FROM Gears WHERE ID = 24");
 }
 
@@ -131,13 +144,13 @@ void sqlite(const fs::path& file, const std::string& statements) {
 }
 
 const Write kWrites[] = {
-    {.what = "init", .prepare = [](const fs::path&) {}, .command = "init"},
+    {.what = "init", .prepare = [](const fs::path&, const std::string&) {}, .command = "init"},
     {.what = "import into a new file",
-     .prepare = [](const fs::path&) {},
+     .prepare = [](const fs::path&, const std::string&) {},
      .command = "import " TEST_DATA_DIR "/gears-edge.mdb"},
     {.what = "import of the Access file at the place",
      .prepare =
-         [](const fs::path& home) {
+         [](const fs::path& home, const std::string&) {
              fs::create_directories(home / "NDB");
              fs::copy_file(TEST_DATA_DIR "/gears-edge.mdb", home / "NDB/DB.mdb");
          },
@@ -145,7 +158,7 @@ const Write kWrites[] = {
     {.what = "import --replace", .prepare = demoStock, .command = "import --replace " TEST_DATA_DIR "/gears-edge.mdb"},
     {.what = "restore",
      .prepare =
-         [](const fs::path& home) {
+         [](const fs::path& home, const std::string&) {
              demoStock(home);
              store::createDatabase(home / "old.mdb");
              seed(home / "old.mdb", {gear(18, "0.6", "P", 3), gear(12, "48", "P", 0)});
@@ -153,7 +166,7 @@ const Write kWrites[] = {
      .command = "restore old.mdb"},
     {.what = "restore over a file that is no database",
      .prepare =
-         [](const fs::path& home) {
+         [](const fs::path& home, const std::string&) {
              fs::create_directories(home / "NDB");
              std::ofstream(home / "NDB/DB.mdb") << "notes the operator saved by mistake";
              std::ofstream(home / "NDB/DB.mdb-wal") << "a write-ahead log of something else";
@@ -163,20 +176,42 @@ const Write kWrites[] = {
      .command = "restore old.mdb"},
     {.what = "upgrade",
      .prepare =
-         [](const fs::path& home) {
+         [](const fs::path& home, const std::string&) {
              fs::create_directories(home / "NDB");
              sqlite(home / "NDB/DB.mdb",
                     "CREATE TABLE Gears (ID INTEGER PRIMARY KEY AUTOINCREMENT, D INTEGER, M TEXT, T TEXT, QTY "
                     "INTEGER); INSERT INTO Gears VALUES (1, 40, '0.4', 'C', 12), (7, 12, '48', 'P', 0)");
          },
      .command = "upgrade"},
+    {.what = "upgrade of an older stock on a server",
+     .prepare =
+         [](const fs::path& home, const std::string& server) {
+             fs::create_directories(home / "NDB");
+             store::writeServerLink(home / "NDB/DB.mdb", server);
+         },
+     .command = "upgrade",
+     .server =
+         [](const std::string& server) {
+             store::createServerGearsTable(server);
+             auto db = store::openServerDatabase(server);
+             for (const store::GearRecord& each : {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)})
+                 store::insertGear(*db, each);
+             // As versions before the signatures, the levels, the operators and the lists' indexes left it.
+             for (const char* sql : {"ALTER TABLE GearsHistory DROP COLUMN Who, DROP COLUMN Workstation",
+                                     "DROP TRIGGER GearLevelsFollowGear ON Gears",
+                                     "DROP TABLE GearLevels",
+                                     "DROP INDEX GearsByModule, GearsByTeeth",
+                                     "REVOKE ALL ON Gears, GearsHistory FROM zanfiro_operators"})
+                 db->execute(sql);
+         }},
     {.what = "renumber",
      .prepare =
-         [](const fs::path& home) {
+         [](const fs::path& home, const std::string&) {
              demoStock(home);
              for (const int id : {32767, 40000, 40001, 40002})
                  store::openDatabase(home / "NDB/DB.mdb")
                      ->execute("INSERT INTO Gears VALUES (" + std::to_string(id) + ", 20, '64', 'P', 1)");
+             run(home, {"levels", "set", "40001", "1", "4"});
          },
      .command = "renumber"},
     {.what = "move-to-server", .prepare = demoStock, .command = "move-to-server @SERVER@"},
@@ -186,15 +221,17 @@ void PrintTo(const Write& write, std::ostream* out) { *out << write.what; }
 
 class EveryWrite : public TestWithParam<Write> {
 protected:
-    // A fresh home as the write finds it, a copy of the one prepared first, and the server's table gone.
+    // A fresh home as the write finds it, a copy of the one prepared first, and the server's tables as the write
+    // finds them.
     fs::path prepared(const std::string& name) {
         const fs::path home = folder.folder() / name, model = folder.folder() / "model";
         if (!fs::exists(model)) {
             fs::create_directories(model);
-            GetParam().prepare(model);
+            GetParam().prepare(model, server.server());
         }
         fs::copy(model, home, fs::copy_options::recursive);
         store::openServerDatabase(server.server())->execute("DROP TABLE IF EXISTS Gears, GearsHistory, GearLevels");
+        GetParam().server(server.server());
         return home;
     }
     std::string command() const {
