@@ -12,7 +12,7 @@ namespace zanfiro::store {
 inline constexpr std::int64_t kHighestPickableId = 32767;
 
 // The largest ID the database ever gave a gear: its counter, its gears and
-// every gear its history names. A copy or an import goes on after it, so
+// every gear its history or its levels name. A copy or an import goes on after it, so
 // that one ID never stands for two gears.
 std::int64_t lastIdEverGiven(Session& session);
 
