@@ -19,16 +19,26 @@ namespace zanfiro::tools {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The table Gears on the server, made when missing with all that init
+// --server gives it (history, levels, lists' indexes, operators' rights);
+// says so when it made it, and is false when it was there.
+bool makeServerTable(const std::string& conninfo, std::ostream& out) {
+    if (!store::createServerGearsTable(conninfo)) return false;
+    out << "Created the table Gears on the server " << conninfo << "\n"
+        << "Operators are the members of the group role " << store::kOperatorsRole
+        << ": zanfiro-db grant-operator LOGIN makes a login one of them.\n";
+    return true;
+}
+
+}  // namespace
+
 void initServer(const std::string& conninfo, const fs::path& link, std::ostream& out) {
     store::refusePassword(conninfo);
     if (store::nameTaken(link))
         throw Failure(failure::kCannotWriteFile, "the file already exists and was left untouched: " + link.string());
-    const bool created = store::createServerGearsTable(conninfo);
-    out << (created ? "Created the table Gears on the server " : "The server already has the table Gears: ") << conninfo
-        << "\n";
-    if (created)
-        out << "Operators are the members of the group role " << store::kOperatorsRole
-            << ": zanfiro-db grant-operator LOGIN makes a login one of them.\n";
+    if (!makeServerTable(conninfo, out)) out << "The server already has the table Gears: " << conninfo << "\n";
     store::makeFolder(link.parent_path());
     store::writeServerLink(link, conninfo);
     out << "Wrote the link to it at " << link.string() << "\n";
@@ -127,7 +137,7 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         local->begin();
         const Stock stock = stockOf(*local);
 
-        store::createServerGearsTable(conninfo);
+        makeServerTable(conninfo, out);
         auto server = store::openServerDatabase(conninfo);
         server->begin();
         std::int64_t there = store::countGears(*server);

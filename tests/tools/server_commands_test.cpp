@@ -143,12 +143,26 @@ protected:
 };
 
 TEST_F(MoveToServer, CopiesEveryGearWithItsIdAndKeepsTheFileBeside) {
-    EXPECT_EQ(zanfiroDb({"move-to-server", conninfo}).said(),
-              "0 Moved 23 gears to the server " + conninfo + "; the next new gear gets ID 25.\n" + place.string() +
-                  " is now a link to the server; the file is kept as " + kept.string() + ".\n");
+    EXPECT_THAT(
+        zanfiroDb({"move-to-server", conninfo}).said(),
+        EndsWith("\nMoved 23 gears to the server " + conninfo + "; the next new gear gets ID 25.\n" + place.string() +
+                 " is now a link to the server; the file is kept as " + kept.string() + ".\n"));
     EXPECT_EQ(zanfiroDb({"export"}).out, fileCsv);
     EXPECT_EQ(zanfiroDb({"export", kept.string()}).out, fileCsv);
     EXPECT_EQ(bytesOf(place), "zanfiro-link\n" + conninfo + "\n");
+}
+
+TEST_F(MoveToServer, MakesTheServersTableAsInitDoesWithTheOperatorsRightsAndTheListsIndexes) {
+    EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(),
+                StartsWith("0 Created the table Gears on the server " + conninfo +
+                           "\nOperators are the members of the group role zanfiro_operators: zanfiro-db grant-operator "
+                           "LOGIN makes a login one of them.\nMoved 23 gears"));
+    auto made = store::openServerDatabase(conninfo);
+    EXPECT_TRUE(store::serverLogin(*made).operatorsHaveTheirRights);
+    auto indexes =
+        made->query("SELECT count(to_regclass(name)) FROM (VALUES ('gearsbymodule'), ('gearsbyteeth')) AS i(name)");
+    ASSERT_TRUE(indexes->next());
+    EXPECT_EQ(indexes->value(0), num(2));
 }
 
 TEST_F(MoveToServer, TheGearsLevelsMoveWithThem) {
@@ -189,12 +203,24 @@ protected:
     }
 };
 
-TEST_F(MoveCutShort, ARerunAfterTheFileChangedMovesTheFileAsItIsNow) {
-    store::openDatabase(place)->execute("UPDATE Gears SET QTY = 99 WHERE ID = 1");
-    const std::string now = zanfiroDb({"export"}).out;
+// What the file saw after the move was cut short: a change of a gear, or of its levels alone.
+struct FileChange {
+    const char* what;
+    const char* sql;
+};
+void PrintTo(const FileChange& change, std::ostream* out) { *out << change.what; }
+class MoveCutShortThenFileChanged : public MoveCutShort, public WithParamInterface<FileChange> {};
+INSTANTIATE_TEST_SUITE_P(, MoveCutShortThenFileChanged,
+                         Values(FileChange{"gear", "UPDATE Gears SET QTY = 99 WHERE ID = 1"},
+                                FileChange{"levels", "INSERT INTO GearLevels VALUES (1, 4, 9)"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_P(MoveCutShortThenFileChanged, ARerunMovesTheFileAsItIsNow) {
+    store::openDatabase(place)->execute(GetParam().sql);
+    const std::string gears = zanfiroDb({"export"}).out, levels = zanfiroDb({"levels", "--csv"}).out;
     EXPECT_THAT(zanfiroDb({"move-to-server", conninfo}).said(), StartsWith("0 Moved 23 gears to the server "));
-    EXPECT_EQ(zanfiroDb({"export"}).out, now);
-    EXPECT_EQ(serverGears().front().QTY, num(99));
+    EXPECT_EQ(zanfiroDb({"export"}).out, gears);
+    EXPECT_EQ(zanfiroDb({"levels", "--csv"}).out, levels);
 }
 
 TEST_F(MoveCutShort, ARerunRefusesAServerWrittenToSinceChangingNeitherSide) {
