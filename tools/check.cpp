@@ -13,11 +13,13 @@
 #include "backups.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "sentence.h"
 #include "store/connection_string.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_history.h"
 #include "store/gear_ids.h"
+#include "store/gear_levels.h"
 #include "store/gear_table.h"
 #include "store/pg_session.h"
 #include "store/server_link.h"
@@ -102,17 +104,55 @@ Finding history(store::Session& session, const std::vector<store::GearRecord>& g
                      {"gears_before_history", static_cast<std::int64_t>(before)}};
     if (!differ.empty()) {
         finding.verdict = Verdict::Problem;
-        finding.says = concat({counted(static_cast<long long>(differ.size()), "gear differs", "gears differ"),
-                               " from the last change the history recorded (ID ",
-                               idList(differ),
-                               "): changed while the history's triggers were off"});
+        finding.says = sentence(plural(static_cast<long long>(differ.size()),
+                                       "1 gear differs from the last change the history recorded (ID %2): changed "
+                                       "while the history's triggers were off",
+                                       "%1 gears differ from the last change the history recorded (ID %2): changed "
+                                       "while the history's triggers were off"),
+                                {std::to_string(differ.size()), idList(differ)});
         return finding;
     }
-    finding.says = concat({counted(static_cast<long long>(changes.size()), "change", "changes"),
-                           " recorded; each gear's last change leaves it as it is"});
+    finding.says = sentence(plural(static_cast<long long>(changes.size()),
+                                   "1 change recorded; each gear's last change leaves it as it is",
+                                   "%1 changes recorded; each gear's last change leaves it as it is"),
+                            {std::to_string(changes.size())});
     if (before > 0)
-        finding.says += concat(
-            {" (", counted(static_cast<long long>(before), "gear is", "gears are"), " from before the history began)"});
+        finding.says += sentence(plural(static_cast<long long>(before),
+                                        " (1 gear is from before the history began)",
+                                        " (%1 gears are from before the history began)"),
+                                 {std::to_string(before)});
+    return finding;
+}
+
+// On a server only the administrator, who owns the tables, may upgrade them.
+std::string_view upgradeRun(bool server) {
+    return server ? "the administrator's zanfiro-db upgrade" : "zanfiro-db upgrade";
+}
+
+// A history made before it signed its changes records them unsigned.
+Finding signatures(store::Session& session, bool server) {
+    Finding finding{.check = "signatures"};
+    if (session.signsChanges()) {
+        finding.says = "the history signs each change with who made it and from where";
+        return finding;
+    }
+    finding.verdict = Verdict::Warning;
+    finding.says = sentence(
+        "the history does not sign its changes with who made them and from where: %1 makes it "
+        "sign them from now on",
+        {std::string(upgradeRun(server))});
+    return finding;
+}
+
+Finding levels(store::Session& session, bool server) {
+    Finding finding{.check = "levels"};
+    if (!store::keepsLevels(session)) {
+        finding.verdict = Verdict::Warning;
+        finding.says = sentence("there is no table GearLevels for the gears' minimum and target levels: %1 adds it",
+                                {std::string(upgradeRun(server))});
+        return finding;
+    }
+    finding.says = "the table GearLevels keeps the gears' minimum and target levels";
     return finding;
 }
 
@@ -136,8 +176,8 @@ Finding ids(store::Session& session, const std::vector<store::GearRecord>& gears
     std::int64_t free = 0;
     for (std::int64_t id = 1; id <= kHighestPickableId; ++id) free += !held.contains(id);
     const std::int64_t next = counter.value_or(highest + 1);
-    const std::string nextGets =
-        concat({"the next new gear gets ID ", counter ? "" : "at least ", std::to_string(next)});
+    const std::string nextGets = sentence(
+        counter ? "the next new gear gets ID %1" : "the next new gear gets ID at least %1", {std::to_string(next)});
     finding.facts = {{"next_id", next},
                      {"highest_id", highest},
                      {"above_32767", static_cast<std::int64_t>(above)},
@@ -145,26 +185,21 @@ Finding ids(store::Session& session, const std::vector<store::GearRecord>& gears
     const std::string ceiling = std::to_string(kHighestPickableId);
     if (above > 0) {
         finding.verdict = Verdict::Problem;
-        finding.says = concat({counted(static_cast<long long>(above), "gear has an ID", "gears have IDs"),
-                               " above ",
-                               ceiling,
-                               ", which the window cannot pick: zanfiro-db renumber moves them to free IDs below (",
-                               std::to_string(free),
-                               " free)"});
+        finding.says = sentence(plural(static_cast<long long>(above),
+                                       "1 gear has an ID above %2, which the window cannot pick: zanfiro-db renumber "
+                                       "moves them to free IDs below (%3 free)",
+                                       "%1 gears have IDs above %2, which the window cannot pick: zanfiro-db renumber "
+                                       "moves them to free IDs below (%3 free)"),
+                                {std::to_string(above), ceiling, std::to_string(free)});
     } else if (next > kHighestPickableId) {
         finding.verdict = Verdict::Warning;
-        finding.says = concat({nextGets,
-                               ", above ",
-                               ceiling,
-                               ", which the window cannot pick: run zanfiro-db renumber after adding gears"});
+        finding.says =
+            sentence("%1, above %2, which the window cannot pick: run zanfiro-db renumber after adding gears",
+                     {nextGets, ceiling});
     } else {
         finding.verdict = next >= kIdsRunningOut ? Verdict::Warning : Verdict::Ok;
-        finding.says = concat({nextGets,
-                               "; the window picks IDs up to ",
-                               ceiling,
-                               ", ",
-                               std::to_string(kHighestPickableId - next + 1),
-                               " more to go"});
+        finding.says = sentence("%1; the window picks IDs up to %2, %3 more to go",
+                                {nextGets, ceiling, std::to_string(kHighestPickableId - next + 1)});
     }
     return finding;
 }
@@ -188,7 +223,10 @@ Finding values(const std::vector<store::GearRecord>& gears) {
     finding.facts = {{"gears", static_cast<std::int64_t>(gears.size())},
                      {"unpickable", static_cast<std::int64_t>(unpickable.size())}};
     if (unpickable.empty()) {
-        finding.says = concat({"the window can pick each of the ", counted(gears.size(), "gear", "gears")});
+        finding.says = sentence(plural(static_cast<long long>(gears.size()),
+                                       "the window can pick the 1 gear",
+                                       "the window can pick each of the %1 gears"),
+                                {std::to_string(gears.size())});
         return finding;
     }
     finding.verdict = Verdict::Problem;
@@ -197,9 +235,10 @@ Finding values(const std::vector<store::GearRecord>& gears) {
         list += concat({i == 0 ? "" : "; ", unpickable[i]});
     if (unpickable.size() > kIdsNamed)
         list += concat({"; and ", std::to_string(unpickable.size() - kIdsNamed), " more"});
-    finding.says = concat({counted(static_cast<long long>(unpickable.size()), "gear", "gears"),
-                           " the window cannot pick, its pick ending with an error: ",
-                           list});
+    finding.says = sentence(plural(static_cast<long long>(unpickable.size()),
+                                   "1 gear the window cannot pick, its pick ending with an error: %2",
+                                   "%1 gears the window cannot pick, its pick ending with an error: %2"),
+                            {std::to_string(unpickable.size()), list});
     return finding;
 }
 
@@ -210,7 +249,7 @@ Finding newestBackup(const fs::path& database) {
     finding.facts = {{"backups", static_cast<std::int64_t>(backups.size())}};
     if (backups.empty()) {
         finding.verdict = Verdict::Warning;
-        finding.says = concat({"there is no backup in ", folder.string(), " yet: zanfiro-db backup makes one"});
+        finding.says = sentence("there is no backup in %1 yet: zanfiro-db backup makes one", {folder.string()});
         return finding;
     }
     struct stat status {};
@@ -220,13 +259,10 @@ Finding newestBackup(const fs::path& database) {
     const auto old = std::chrono::duration_cast<std::chrono::seconds>(now - made);
     finding.facts.emplace_back("newest_backup_age_s", old.count());
     finding.verdict = old > kBackupTooOld ? Verdict::Warning : Verdict::Ok;
-    finding.says = concat({"the newest backup, ",
-                           backups.back().filename().string(),
-                           ", is ",
-                           age(old),
-                           " old (",
-                           counted(static_cast<long long>(backups.size()), "backup", "backups"),
-                           " kept)"});
+    finding.says = sentence(plural(static_cast<long long>(backups.size()),
+                                   "the newest backup, %1, is %2 old (1 backup kept)",
+                                   "the newest backup, %1, is %2 old (%3 backups kept)"),
+                            {backups.back().filename().string(), age(old), std::to_string(backups.size())});
     return finding;
 }
 
@@ -249,8 +285,8 @@ Finding backupTimer() {
 Finding fileIntegrity(const fs::path& database) {
     Finding finding{.check = "integrity"};
     store::checkDatabase(database);
-    finding.says =
-        concat({"SQLite's integrity check finds no damage; the table Gears has its columns ", store::gearColumnList()});
+    finding.says = sentence("SQLite's integrity check finds no damage; the table Gears has its columns %1",
+                            {store::gearColumnList()});
     return finding;
 }
 
@@ -270,7 +306,7 @@ Finding serverIntegrity(store::Session& session) {
     for (const store::GearColumn& column : store::kGearColumns)
         if (!columns.contains(lower(column.name))) missing += concat({missing.empty() ? "" : ", ", column.name});
     if (!missing.empty()) {
-        finding.says = "the table Gears lacks the columns " + missing;
+        finding.says = sentence("the table Gears lacks the columns %1", {missing});
         return finding;
     }
     auto identity = session.query(
@@ -281,42 +317,85 @@ Finding serverIntegrity(store::Session& session) {
         return finding;
     }
     finding.verdict = Verdict::Ok;
-    finding.says = concat({"the table Gears has its columns ",
-                           store::gearColumnList(),
-                           ", and ID is an identity that never gives an ID twice"});
+    finding.says = sentence("the table Gears has its columns %1, and ID is an identity that never gives an ID twice",
+                            {store::gearColumnList()});
     return finding;
 }
 
-// Asked of the login's current role, whatever role it holds them through.
+// Who the login is to the stock: the administrator, who owns the tables
+// and answers for the operators' rights, or else the rights it holds,
+// asked of its current role whatever role it holds them through.
 Finding rights(store::Session& session) {
     Finding finding{.check = "rights"};
-    auto granted = session.query(
-        "SELECT current_user::text, has_table_privilege('gears', 'SELECT'), has_table_privilege('gears', 'INSERT'), "
-        "has_table_privilege('gears', 'UPDATE'), has_table_privilege('gears', 'DELETE'), "
-        "CASE WHEN to_regclass('gearshistory') IS NULL THEN false ELSE has_table_privilege('gearshistory', 'SELECT') "
-        "END");
+    const store::ServerLogin login = store::serverLogin(session);
+    const std::string group(store::kOperatorsRole);
+    finding.facts = {{"administrator", login.administrator},
+                     {"operator", login.isOperator},
+                     {"operators_have_their_rights", login.operatorsHaveTheirRights}};
+    if (login.administrator) {
+        if (login.operatorsHaveTheirRights) {
+            finding.says = sentence(
+                "the login %1 is the administrator, who owns the stock's tables; the operators (%2) "
+                "may read and change gears and levels and read the history, and nothing else",
+                {login.name, group});
+            return finding;
+        }
+        finding.verdict = Verdict::Warning;
+        finding.says = sentence(
+            "the login %1 is the administrator, who owns the stock's tables; the operators' group "
+            "%2 lacks its rights on them: zanfiro-db upgrade gives them",
+            {login.name, group});
+        return finding;
+    }
+    const auto right = [](std::string_view table, std::string_view what) {
+        return concat({"CASE WHEN to_regclass('",
+                       table,
+                       "') IS NULL THEN false ELSE has_table_privilege('",
+                       table,
+                       "', '",
+                       what,
+                       "') END"});
+    };
+    std::string asked;
+    for (const auto& [table, what] : {std::pair{"gears", "SELECT"},
+                                      {"gears", "INSERT"},
+                                      {"gears", "UPDATE"},
+                                      {"gears", "DELETE"},
+                                      {"gearshistory", "SELECT"},
+                                      {"gearlevels", "SELECT"},
+                                      {"gearlevels", "INSERT"},
+                                      {"gearlevels", "UPDATE"},
+                                      {"gearlevels", "DELETE"}})
+        asked += concat({asked.empty() ? "SELECT " : ", ", right(table, what)});
+    auto granted = session.query(asked);
     granted->next();
-    const std::string login = granted->value(0).textOrEmpty();
     const auto has = [&](int column) { return granted->value(column).textOrEmpty() == "t"; };
-    const bool read = has(1), write = has(2) && has(3) && has(4), history = has(5);
-    finding.facts = {{"read_gears", read}, {"write_gears", write}, {"read_history", history}};
+    const bool read = has(0), write = has(1) && has(2) && has(3), history = has(4),
+               levels = has(5) && has(6) && has(7) && has(8);
+    finding.facts.insert(finding.facts.end(),
+                         {{"read_gears", read}, {"write_gears", write}, {"read_history", history}, {"levels", levels}});
+    const std::string who =
+        sentence(login.isOperator ? "the login %1 is one of the operators (%2)"
+                                  : "the login %1 is neither the administrator nor one of the operators (%2)",
+                 {login.name, group});
     if (!read) {
         finding.verdict = Verdict::Problem;
-        finding.says = concat({"the login ", login, " may not read the table Gears: the window cannot list the stock"});
+        finding.says = sentence("%1: it may not read the table Gears, and the window cannot list the stock", {who});
+        return finding;
+    }
+    if (write && history && levels) {
+        finding.says = sentence("%1: it may read and change gears and levels and read the history", {who});
         return finding;
     }
     std::string lacks;
     const char* what[] = {"insert", "change", "delete"};
     for (int i = 0; i < 3; ++i)
-        if (!has(2 + i)) lacks += concat({lacks.empty() ? "" : ", ", what[i]});
-    if (!write || !history) {
-        finding.verdict = Verdict::Warning;
-        finding.says = concat({"the login ", login, " may read the gears"});
-        if (!write) finding.says += concat({" but not ", lacks, " them: the window's SAVE or DELETE is refused"});
-        if (!history) finding.says += "; it may not read the history";
-        return finding;
-    }
-    finding.says = concat({"the login ", login, " may read, insert, change and delete gears and read the history"});
+        if (!has(1 + i)) lacks += concat({lacks.empty() ? "" : ", ", what[i]});
+    finding.verdict = Verdict::Warning;
+    finding.says = sentence("%1: it may read the gears", {who});
+    if (!write) finding.says += sentence(" but not %1 them: the window's SAVE or DELETE is refused", {lacks});
+    if (!levels) finding.says += "; it may not set their levels";
+    if (!history) finding.says += "; it may not read the history";
     return finding;
 }
 
@@ -333,11 +412,12 @@ void run(StockCheck& result, std::string_view name, Check&& check) {
 
 // A failure to read the gears is said once, not by each check that needs them.
 void gearsUnread(StockCheck& result, const Failure& failure) {
-    result.findings.push_back(
-        {.check = "gears", .verdict = Verdict::Problem, .says = "cannot be read: " + failure.description()});
+    result.findings.push_back({.check = "gears",
+                               .verdict = Verdict::Problem,
+                               .says = sentence("cannot be read: %1", {failure.description()})});
 }
 
-void checkGears(StockCheck& result, store::Session& session) {
+void checkGears(StockCheck& result, store::Session& session, bool server) {
     std::vector<store::GearRecord> gears;
     try {
         gears = store::allGears(session);
@@ -345,6 +425,14 @@ void checkGears(StockCheck& result, store::Session& session) {
         return gearsUnread(result, failure);
     }
     run(result, "history", [&] { return history(session, gears); });
+    // Without a history (its own line says so) there are no signatures to tell of.
+    bool keepsHistory = false;
+    try {
+        keepsHistory = session.keepsHistory();
+    } catch (const Failure&) {
+    }
+    if (keepsHistory) run(result, "signatures", [&] { return signatures(session, server); });
+    run(result, "levels", [&] { return levels(session, server); });
     run(result, "ids", [&] { return ids(session, gears); });
     run(result, "values", [&] { return values(gears); });
 }
@@ -390,7 +478,7 @@ StockCheck checkStock(const fs::path& database) {
         result.findings.push_back(
             {.check = "database",
              .verdict = Verdict::Problem,
-             .says = "there is no database at " + database.string() + ": zanfiro-db init makes one"});
+             .says = sentence("there is no database at %1: zanfiro-db init makes one", {database.string()})});
         return result;
     }
     if (store::isServerLink(database)) {
@@ -398,7 +486,7 @@ StockCheck checkStock(const fs::path& database) {
         std::shared_ptr<store::Session> session;
         run(result, "server", [&] {
             const std::string conninfo = store::readServerLink(database);
-            result.what = "a link to the PostgreSQL server " + conninfo;
+            result.what = sentence("a link to the PostgreSQL server %1", {conninfo});
             const auto start = std::chrono::steady_clock::now();
             session = store::openServerDatabase(conninfo);
             auto version = session->query("SHOW server_version");
@@ -407,16 +495,13 @@ StockCheck checkStock(const fs::path& database) {
                 std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
             return Finding{.check = "server",
                            .verdict = took > kSlowServer ? Verdict::Warning : Verdict::Ok,
-                           .says = concat({"PostgreSQL ",
-                                           version->value(0).textOrEmpty(),
-                                           " answered in ",
-                                           std::to_string(took.count()),
-                                           " ms"}),
+                           .says = sentence("PostgreSQL %1 answered in %2 ms",
+                                            {version->value(0).textOrEmpty(), std::to_string(took.count())}),
                            .facts = {{"answer_ms", took.count()}}};
         });
         if (!session) return result;
         run(result, "integrity", [&] { return serverIntegrity(*session); });
-        checkGears(result, *session);
+        checkGears(result, *session, true);
         run(result, "rights", [&] { return rights(*session); });
         return result;
     }
@@ -425,12 +510,13 @@ StockCheck checkStock(const fs::path& database) {
         result.what = "an Access file from the old Windows program";
         result.findings.push_back({.check = "database",
                                    .verdict = Verdict::Problem,
-                                   .says = "the window cannot open an Access file: zanfiro-db import " +
-                                           database.string() + " brings its gears over"});
+                                   .says = sentence("the window cannot open an Access file: zanfiro-db import %1 "
+                                                    "brings its gears over",
+                                                    {database.string()})});
         return result;
     }
     result.kind = "file";
-    result.what = "an SQLite database file of " + sizeOf(database);
+    result.what = sentence("an SQLite database file of %1", {sizeOf(database)});
     run(result, "integrity", [&] { return fileIntegrity(database); });
     std::shared_ptr<store::Session> session;
     try {
@@ -438,14 +524,14 @@ StockCheck checkStock(const fs::path& database) {
     } catch (const Failure& failure) {
         gearsUnread(result, failure);
     }
-    if (session) checkGears(result, *session);
+    if (session) checkGears(result, *session, false);
     run(result, "backup", [&] { return newestBackup(database); });
     run(result, "timer", [&] { return backupTimer(); });
     return result;
 }
 
 void printStockCheck(const StockCheck& check, std::ostream& out) {
-    out << "Checked " << check.database.string() << ": " << check.what << ".\n";
+    out << sentence("Checked %1: %2.", {check.database.string(), check.what}) << "\n";
     std::size_t warnings = 0, problems = 0;
     for (const Finding& finding : check.findings) {
         const std::string_view verdict = verdictName(finding.verdict);
@@ -456,13 +542,14 @@ void printStockCheck(const StockCheck& check, std::ostream& out) {
         warnings += finding.verdict == Verdict::Warning;
         problems += finding.verdict == Verdict::Problem;
     }
-    if (problems > 0)
-        out << counted(static_cast<long long>(problems), "problem needs", "problems need") << " attention now"
-            << (warnings > 0 ? concat({"; ", counted(static_cast<long long>(warnings), "warning", "warnings")}) : "")
-            << ".\n";
+    const std::string problemsNeed = counted(static_cast<long long>(problems), "problem needs", "problems need"),
+                      warningsAbove = counted(static_cast<long long>(warnings), "warning", "warnings");
+    if (problems > 0 && warnings > 0)
+        out << sentence("%1 attention now; %2.", {problemsNeed, warningsAbove}) << "\n";
+    else if (problems > 0)
+        out << sentence("%1 attention now.", {problemsNeed}) << "\n";
     else if (warnings > 0)
-        out << "The stock is sound; " << counted(static_cast<long long>(warnings), "warning", "warnings")
-            << " above.\n";
+        out << sentence("The stock is sound; %1 above.", {warningsAbove}) << "\n";
     else
         out << "The stock is sound.\n";
 }

@@ -645,10 +645,12 @@ const std::vector<Command>& commands() {
          .synopsis = "[--json]",
          .summary = "tell how the stock stands, with an exit status",
          .details = "Checks the program's database and prints one line per check: a file's integrity, or a server's\n"
-                    "table, columns, identity, answer and the login's rights; each gear against its last recorded\n"
-                    "change; the IDs left below 32767, the last the window can pick (a warning from 30000 on);\n"
-                    "gears the window cannot pick; a file's newest backup and whether the daily backup timer is\n"
-                    "on. Exits with 0 when all is sound, 3 with warnings only, 1 when a problem needs attention.\n",
+                    "table, columns, identity and answer, and whether the login is the administrator or an\n"
+                    "operator and with which rights; each gear against its last recorded change; whether the\n"
+                    "history signs the changes and the table of levels is there; the IDs left below 32767, the\n"
+                    "last the window can pick (a warning from 30000 on); gears the window cannot pick; a file's\n"
+                    "newest backup and whether the daily backup timer is on. Exits with 0 when all is sound, 3\n"
+                    "with warnings only, 1 when a problem needs attention.\n",
          .options = {{"--json", "", "print the findings as one JSON object, for scripts"}},
          .run = check},
         {.name = "renumber",

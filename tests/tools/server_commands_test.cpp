@@ -253,14 +253,14 @@ TEST_F(MoveToServer, RefusesWhenTheFileWouldOverwriteAKeptOne) {
     EXPECT_EQ(everything(folder), before);
 }
 
-// zanfiro-db check on a workstation linked to the server.
-TEST_F(ServerCommands, CheckTellsTheServerAnswersAndWhatItLacks) {
+// zanfiro-db check on a workstation linked to the server, each case spoiling the server further.
+TEST_F(ServerCommands, CheckTellsTheServerAnswersWhoTheLoginIsAndWhatItLacks) {
     zanfiroDb({"init", "--server", conninfo});
     zanfiroDb({"demo"});
-    const std::string viewer = "viewer_" + conninfo.substr(conninfo.rfind('=') + 1);
+    const std::string name = conninfo.substr(conninfo.rfind('=') + 1), op = "op_" + name, viewer = "viewer_" + name;
     const struct {
         const char* what;
-        std::vector<std::string> sql;  // run on the server as its superuser
+        std::vector<std::string> sql;  // run on the server as its superuser, the administrator
         std::string conninfo;
         int exit;
         std::vector<std::string> lines;
@@ -268,21 +268,44 @@ TEST_F(ServerCommands, CheckTellsTheServerAnswersAndWhatItLacks) {
         {.what = "a sound server",
          .conninfo = conninfo,
          .exit = 0,
-         .lines = {"ok       server: PostgreSQL ",
-                   "ok       integrity: the table Gears has its columns ID, D, M, T, QTY, and ID is an identity that "
-                   "never gives an ID twice\n",
-                   "ok       history: 24 changes recorded; each gear's last change leaves it as it is\n",
-                   "ok       ids: the next new gear gets ID 25;",
-                   "ok       rights: the login zanfiro may read, insert, change and delete gears and read the "
-                   "history\n",
-                   "The stock is sound.\n"}},
+         .lines =
+             {"ok       server: PostgreSQL ",
+              "ok       integrity: the table Gears has its columns ID, D, M, T, QTY, and ID is an identity that "
+              "never gives an ID twice\n",
+              "ok       history: 24 changes recorded; each gear's last change leaves it as it is\n",
+              "ok       signatures: the history signs each change with who made it and from where\n",
+              "ok       levels: the table GearLevels keeps the gears' minimum and target levels\n",
+              "ok       ids: the next new gear gets ID 25;",
+              "ok       rights: the login zanfiro is the administrator, who owns the stock's tables; the operators "
+              "(zanfiro_operators) may read and change gears and levels and read the history, and nothing else\n",
+              "The stock is sound.\n"}},
+        {.what = "an operator",
+         .sql = {"CREATE ROLE " + op + " LOGIN IN ROLE zanfiro_operators"},
+         .conninfo = conninfo + " user=" + op,
+         .exit = 0,
+         .lines = {"ok       rights: the login " + op +
+                   " is one of the operators (zanfiro_operators): it may read and change gears and levels and read "
+                   "the history\n"}},
         {.what = "a login that may only read",
          .sql = {"CREATE ROLE " + viewer + " LOGIN", "GRANT SELECT ON Gears, GearsHistory TO " + viewer},
          .conninfo = conninfo + " user=" + viewer,
          .exit = 3,
          .lines = {"warning  rights: the login " + viewer +
-                   " may read the gears but not insert, change, delete them: the window's SAVE or DELETE is "
-                   "refused\n"}},
+                   " is neither the administrator nor one of the operators (zanfiro_operators): it may read the gears "
+                   "but not insert, change, delete them: the window's SAVE or DELETE is refused; it may not set their "
+                   "levels\n"}},
+        {.what = "the operators' rights taken back",
+         .sql = {"REVOKE ALL ON GearLevels FROM zanfiro_operators"},
+         .conninfo = conninfo,
+         .exit = 3,
+         .lines = {"warning  rights: the login zanfiro is the administrator, who owns the stock's tables; the "
+                   "operators' group zanfiro_operators lacks its rights on them: zanfiro-db upgrade gives them\n"}},
+        {.what = "a history from before the signatures",
+         .sql = {"ALTER TABLE GearsHistory DROP COLUMN Who, DROP COLUMN Workstation"},
+         .conninfo = conninfo,
+         .exit = 3,
+         .lines = {"warning  signatures: the history does not sign its changes with who made them and from where: the "
+                   "administrator's zanfiro-db upgrade makes it sign them from now on\n"}},
         {.what = "a trigger of the history dropped",
          .sql = {"DROP TRIGGER gears_history_update ON Gears"},
          .conninfo = conninfo,
@@ -298,8 +321,9 @@ TEST_F(ServerCommands, CheckTellsTheServerAnswersAndWhatItLacks) {
         EXPECT_EQ(checked.exit, exit) << checked.out;
         for (const std::string& line : lines) EXPECT_THAT(checked.out, HasSubstr(line));
     }
-    for (const std::string statement : {"DROP OWNED BY ", "DROP ROLE "})
-        store::openServerDatabase(conninfo)->execute(statement + viewer);
+    for (const std::string& role : {op, viewer})
+        for (const std::string statement : {"DROP OWNED BY ", "DROP ROLE "})
+            store::openServerDatabase(conninfo)->execute(statement + role);
 }
 
 }  // namespace

@@ -294,7 +294,7 @@ TEST(StockCheck, OnASoundStockEveryLineIsOkAndItExitsWith0) {
     EXPECT_EQ(checked.exit, 0) << checked.out;
     EXPECT_THAT(checked.out,
                 StartsWith("Checked " + home.place.string() + ": an SQLite database file of 28 KiB.\nok "));
-    for (const char* each : {"integrity", "history", "ids", "values", "backup", "timer"})
+    for (const char* each : {"integrity", "history", "signatures", "levels", "ids", "values", "backup", "timer"})
         EXPECT_THAT(checkLine(checked.out, each), StartsWith("ok ")) << each;
     EXPECT_EQ(checkLine(checked.out, "ids"),
               "ok       ids: the next new gear gets ID 25; the window picks IDs up to 32767, 32743 more to go");
@@ -350,6 +350,11 @@ TEST(StockCheck, NamesWhatIsWrongWithAVerdictAndAnExitStatus) {
          .exit = 1,
          .line = "problem  history: 1 gear differs from the last change the history recorded (ID 3): changed while "
                  "the history's triggers were off"},
+        {.what = "no table of levels",
+         .spoil = [](const SoundHome& t) { t.sql("DROP TRIGGER GearLevelsFollowGear; DROP TABLE GearLevels"); },
+         .exit = 3,
+         .line = "warning  levels: there is no table GearLevels for the gears' minimum and target levels: zanfiro-db "
+                 "upgrade adds it"},
         {.what = "no backup for three days",
          .spoil =
              [](const SoundHome& t) {
@@ -383,11 +388,11 @@ TEST(StockCheck, WithJsonScriptsReadEachCheckAndItsFigures) {
     EXPECT_EQ(run(home.folder,
                   {"-c",
                    "import json; d = json.load(open('check.json')); print(d['kind'], d['verdict'], "
-                   "[c['check'] + ' ' + c['verdict'] for c in d['checks']], d['checks'][2]['next_id'])"},
+                   "[c['check'] + ' ' + c['verdict'] for c in d['checks']], d['checks'][4]['next_id'])"},
                   "python3")
                   .out,
-              "file warning ['integrity ok', 'history ok', 'ids warning', 'values ok', 'backup ok', 'timer ok'] "
-              "30001\n");
+              "file warning ['integrity ok', 'history ok', 'signatures ok', 'levels ok', 'ids warning', 'values ok', "
+              "'backup ok', 'timer ok'] 30001\n");
 }
 
 }  // namespace
