@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "failed_write.h"
 #include "progress.h"
+#include "sentence.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_ids.h"
@@ -159,7 +160,7 @@ void writeGears(store::Session& db, const std::vector<GearRecord>& gears, bool r
 
 void importIntoExisting(const std::vector<GearRecord>& gears, const fs::path& target, bool replace,
                         ImportSummary& summary) {
-    sayingState("Nothing was imported: " + target.string() + " is as it was.", [&] {
+    sayingState(sentence("Nothing was imported: %1 is as it was.", {target.string()}), [&] {
         auto db = store::openDatabase(target);
         // Nothing reaches the database before commit: a failure anywhere
         // below closes the session, which rolls the whole import back.
@@ -173,7 +174,7 @@ void importIntoExisting(const std::vector<GearRecord>& gears, const fs::path& ta
 }
 
 void importIntoNew(const std::vector<GearRecord>& gears, const fs::path& target, ImportSummary& summary) {
-    sayingState("Nothing was imported, and no database was made at " + target.string() + ".", [&] {
+    sayingState(sentence("Nothing was imported, and no database was made at %1.", {target.string()}), [&] {
         store::createDatabase(target, [&](store::Session& db) { writeGears(db, gears, false, target, summary); });
     });
     summary.createdTarget = true;
@@ -192,7 +193,7 @@ void convertInPlace(const std::vector<GearRecord>& gears, const fs::path& file, 
         throw Failure(failure::kTargetNotEmpty,
                       "the Access file would be kept as " + backup.string() +
                           ", which exists already; move it away and run the import again");
-    sayingState("Nothing was imported: the Access file is still at " + file.string() + ".", [&] {
+    sayingState(sentence("Nothing was imported: the Access file is still at %1.", {file.string()}), [&] {
         store::BesideFile building(file);
         store::buildDatabase(building.path(), [&](store::Session& db) { writeGears(db, gears, false, file, summary); });
         if (!named) store::addName(file, backup);

@@ -8,6 +8,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "failed_write.h"
+#include "sentence.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_table.h"
@@ -115,15 +116,16 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
     out << "Checked " << backup.string() << ": a whole gear database with " << gearsIn(backup) << ".\n";
     const bool current = store::nameTaken(database);
     fs::path kept;
-    const store::Kept outcome = sayingState("Nothing was restored: " + database.string() + " is as it was.", [&] {
-        if (current) {
-            store::makeFolder(backupFolder(database));
-            kept = freshBackupPath(backupFolder(database), database);
-        } else {
-            store::makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
-        }
-        return store::restoreDatabase(backup, database, kept);
-    });
+    const store::Kept outcome =
+        sayingState(sentence("Nothing was restored: %1 is as it was.", {database.string()}), [&] {
+            if (current) {
+                store::makeFolder(backupFolder(database));
+                kept = freshBackupPath(backupFolder(database), database);
+            } else {
+                store::makeFolder(database.parent_path());  // a new machine: ~/NDB is not there yet
+            }
+            return store::restoreDatabase(backup, database, kept);
+        });
     switch (outcome.how) {
     case store::KeptDatabase::Nothing: out << "There was no database at " << database.string() << " to keep.\n"; break;
     case store::KeptDatabase::AsDatabase: out << "Kept the database it replaces as " << kept.string() << ".\n"; break;
@@ -133,8 +135,9 @@ void restore(const fs::path& backup, const fs::path& database, std::ostream& out
         break;
     }
     for (const fs::path& journal : outcome.alongside)
-        out << "Kept the log beside it as " << journal.string()
-            << ", so that it never reaches the restored database.\n";
+        out << sentence("Kept the log beside it as %1, so that it never reaches the restored database.",
+                        {journal.string()})
+            << "\n";
     out << "Restored " << database.string() << " from " << backup.string() << " (" << gearsIn(database) << ").\n";
     if (current) pruneBackups(backupFolder(database), database, out);
 }

@@ -7,6 +7,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "failed_write.h"
+#include "sentence.h"
 #include "store/engine.h"
 #include "store/pg_session.h"
 #include "text_table.h"
@@ -118,7 +119,7 @@ void printDatabaseHistory(const std::filesystem::path& database, const store::Ch
 }
 
 void upgrade(const std::filesystem::path& database, std::ostream& out) {
-    const store::Upgrade added = sayingState("Nothing was changed: " + database.string() + " is as it was.",
+    const store::Upgrade added = sayingState(sentence("Nothing was changed: %1 is as it was.", {database.string()}),
                                              [&] { return store::upgradeDatabase(database); });
     if (added.history)
         out << "Added the history of changes to " << database.string()

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "failed_write.h"
 #include "progress.h"
+#include "sentence.h"
 #include "store/disk.h"
 #include "store/engine.h"
 #include "store/gear_ids.h"
@@ -106,7 +107,7 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         if (store::readServerLink(file) != conninfo)
             throw Failure(failure::kTargetNotEmpty,
                           file.string() + " is a link to a server already; nothing was moved");
-        out << file.string() << " is a link to the server " << conninfo << " already: the move is done.\n";
+        out << sentence("%1 is a link to the server %2 already: the move is done.", {file.string(), conninfo}) << "\n";
         return;
     }
     const bool resuming = store::nameTaken(moving);
@@ -114,18 +115,17 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
         const std::string earlier = store::readServerLink(moving);
         if (earlier != conninfo)
             throw Failure(failure::kTargetNotEmpty,
-                          concat({"the move of ",
-                                  file.string(),
-                                  " to the server ",
-                                  earlier,
-                                  " was cut short; finish it with zanfiro-db move-to-server ",
-                                  earlier,
-                                  " (nothing was moved)"}));
+                          sentence("the move of %1 to the server %2 was cut short; finish it with zanfiro-db "
+                                   "move-to-server %2 (nothing was moved)",
+                                   {file.string(), earlier}));
     } else if (store::nameTaken(kept)) {
         throw Failure(failure::kCannotWriteFile,
                       "the file would be kept as " + kept.string() + ", which exists already; nothing was moved");
     }
-    const std::string again = "run zanfiro-db move-to-server " + conninfo + " again";
+    const std::string notYet = sentence(
+        "The server holds the stock, but the file is still in place and in use: run "
+        "zanfiro-db move-to-server %1 again to finish the move.",
+        {conninfo});
     std::string state = "Nothing was moved: the file is in place and in use, and the server's table is as it was.";
     sayingState(state, [&] {
         store::removeLeftovers(file.parent_path());
@@ -152,15 +152,16 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
             }();
             if (!copyIsThere)
                 throw Failure(failure::kTargetNotEmpty,
-                              concat({"the server's table Gears holds ",
-                                      counted(there, "gear", "gears"),
-                                      " that are not the copy the move cut short made (the server was written to "
-                                      "since): compare the server's stock with ",
-                                      kept.string(),
-                                      " and empty its table to move again"}));
+                              sentence(plural(there,
+                                              "the server's table Gears holds 1 gear that is not the copy the move "
+                                              "cut short made (the server was written to since): compare the "
+                                              "server's stock with %2 and empty its table to move again",
+                                              "the server's table Gears holds %1 gears that are not the copy the "
+                                              "move cut short made (the server was written to since): compare the "
+                                              "server's stock with %2 and empty its table to move again"),
+                                       {std::to_string(there), kept.string()}));
             if (stock == stockOf(*store::openDatabase(kept))) {
-                state = "The server holds the stock, but the file is still in place and in use: " + again +
-                        " to finish the move.";
+                state = notYet;
                 store::replaceName(moving, file);
                 out << "Finished the move that was cut short.\n";
                 sayMoved(out, stock.gears.size(), conninfo, server->nextId(), file, kept);
@@ -201,11 +202,12 @@ void moveToServer(const std::string& conninfo, const fs::path& file, std::ostrea
             removeQuietly({moving});
             throw;
         }
-        state = "The file is still in place and in use; whether the server took the copy is not known: " + again +
-                ", which finishes the move or starts it afresh.";
+        state = sentence(
+            "The file is still in place and in use; whether the server took the copy is not known: run "
+            "zanfiro-db move-to-server %1 again, which finishes the move or starts it afresh.",
+            {conninfo});
         server->commit();
-        state =
-            "The server holds the stock, but the file is still in place and in use: " + again + " to finish the move.";
+        state = notYet;
         store::replaceName(moving, file);
         sayMoved(out, stock.gears.size(), conninfo, nextId, file, kept);
     });

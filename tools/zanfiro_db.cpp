@@ -135,7 +135,8 @@ int init(const Arguments& args) {
         tools::initServer(args.options.at("--server"), path, std::cout);
         return 0;
     }
-    tools::sayingState("Nothing was written at " + path.string() + ".", [&] { store::createDatabase(path); });
+    tools::sayingState(tools::sentence("Nothing was written at %1.", {path.string()}),
+                       [&] { store::createDatabase(path); });
     std::cout << "Created an empty gear database at " << path.string() << "\n";
     return 0;
 }
