@@ -329,11 +329,16 @@ Finding rights(store::Session& session) {
     Finding finding{.check = "rights"};
     const store::ServerLogin login = store::serverLogin(session);
     const std::string group(store::kOperatorsRole);
+    const store::StockRights& has = login.rights;
     finding.facts = {{"administrator", login.administrator},
                      {"operator", login.isOperator},
-                     {"operators_have_their_rights", login.operatorsHaveTheirRights}};
+                     {"operators_have_their_rights", login.operators.all()},
+                     {"read_gears", has.readGears},
+                     {"write_gears", has.changeGears()},
+                     {"read_history", has.readHistory},
+                     {"levels", has.levels()}};
     if (login.administrator) {
-        if (login.operatorsHaveTheirRights) {
+        if (login.operators.all()) {
             finding.says = sentence(
                 "the login %1 is the administrator, who owns the stock's tables; the operators (%2) "
                 "may read and change gears and levels and read the history, and nothing else",
@@ -347,55 +352,29 @@ Finding rights(store::Session& session) {
             {login.name, group});
         return finding;
     }
-    const auto right = [](std::string_view table, std::string_view what) {
-        return concat({"CASE WHEN to_regclass('",
-                       table,
-                       "') IS NULL THEN false ELSE has_table_privilege('",
-                       table,
-                       "', '",
-                       what,
-                       "') END"});
-    };
-    std::string asked;
-    for (const auto& [table, what] : {std::pair{"gears", "SELECT"},
-                                      {"gears", "INSERT"},
-                                      {"gears", "UPDATE"},
-                                      {"gears", "DELETE"},
-                                      {"gearshistory", "SELECT"},
-                                      {"gearlevels", "SELECT"},
-                                      {"gearlevels", "INSERT"},
-                                      {"gearlevels", "UPDATE"},
-                                      {"gearlevels", "DELETE"}})
-        asked += concat({asked.empty() ? "SELECT " : ", ", right(table, what)});
-    auto granted = session.query(asked);
-    granted->next();
-    const auto has = [&](int column) { return granted->value(column).textOrEmpty() == "t"; };
-    const bool read = has(0), write = has(1) && has(2) && has(3), history = has(4),
-               levels = has(5) && has(6) && has(7) && has(8);
-    finding.facts.insert(finding.facts.end(),
-                         {{"read_gears", read}, {"write_gears", write}, {"read_history", history}, {"levels", levels}});
     const std::string who =
         sentence(login.isOperator ? "the login %1 is one of the operators (%2)"
                                   : "the login %1 is neither the administrator nor one of the operators (%2)",
                  {login.name, group});
-    if (!read) {
+    if (!has.readGears) {
         finding.verdict = Verdict::Problem;
         finding.says = sentence("%1: it may not read the table Gears, and the window cannot list the stock", {who});
         return finding;
     }
-    if (write && history && levels) {
+    if (has.changeGears() && has.readHistory && has.levels()) {
         finding.says = sentence("%1: it may read and change gears and levels and read the history", {who});
         return finding;
     }
     std::string lacks;
-    const char* what[] = {"insert", "change", "delete"};
-    for (int i = 0; i < 3; ++i)
-        if (!has(1 + i)) lacks += concat({lacks.empty() ? "" : ", ", what[i]});
+    for (const auto& [held, what] :
+         {std::pair{has.insertGears, "insert"}, {has.updateGears, "change"}, {has.deleteGears, "delete"}})
+        if (!held) lacks += concat({lacks.empty() ? "" : ", ", what});
     finding.verdict = Verdict::Warning;
     finding.says = sentence("%1: it may read the gears", {who});
-    if (!write) finding.says += sentence(" but not %1 them: the window's SAVE or DELETE is refused", {lacks});
-    if (!levels) finding.says += "; it may not set their levels";
-    if (!history) finding.says += "; it may not read the history";
+    if (!has.changeGears())
+        finding.says += sentence(" but not %1 them: the window's SAVE or DELETE is refused", {lacks});
+    if (!has.levels()) finding.says += "; it may not set their levels";
+    if (!has.readHistory) finding.says += "; it may not read the history";
     return finding;
 }
 

@@ -129,37 +129,67 @@ bool signsServerChanges(pg::Connection& connection) {
 // PostgreSQL 15 nor does the schema public (no CREATE); the REVOKE takes
 // back what an administrator may have granted by hand.
 //
-// The query's one value, true when the group is there with all its rights;
-// a table that is missing is a right the group lacks.
-std::string operatorsHaveTheirRightsQuery() {
-    const std::string role = concat({"'", kOperatorsRole, "'::name"});
-    std::string all;
-    const auto require = [&](std::string_view table, std::string_view right) {
-        all += concat({all.empty() ? "" : " AND ",
-                       "CASE WHEN to_regclass('",
-                       table,
-                       "') IS NULL THEN false ELSE has_table_privilege(",
-                       role,
-                       ", '",
-                       table,
-                       "', '",
-                       right,
-                       "') END"});
-    };
-    for (const std::string_view table : {"gears", "gearlevels"})
-        for (const std::string_view right : {"SELECT", "INSERT", "UPDATE", "DELETE"}) require(table, right);
-    require("gearshistory", "SELECT");
-    return concat({"SELECT CASE WHEN to_regrole(",
-                   role,
-                   ") IS NULL THEN false ELSE ",
-                   all,
-                   " AND has_sequence_privilege(",
-                   role,
-                   ", pg_get_serial_sequence('gears', 'id'), 'USAGE') END"});
+// Those rights as `role` (an SQL expression naming a role) holds them, a
+// column each; a missing table is a right not held.
+struct Right {
+    bool StockRights::*held;
+    std::string_view table, privilege;
+    bool onNumbering = false;  // on the table's sequence of IDs
+};
+constexpr Right kOperatorsRights[] = {
+    {&StockRights::readGears, "gears", "SELECT"},
+    {&StockRights::insertGears, "gears", "INSERT"},
+    {&StockRights::updateGears, "gears", "UPDATE"},
+    {&StockRights::deleteGears, "gears", "DELETE"},
+    {&StockRights::readHistory, "gearshistory", "SELECT"},
+    {&StockRights::readLevels, "gearlevels", "SELECT"},
+    {&StockRights::insertLevels, "gearlevels", "INSERT"},
+    {&StockRights::updateLevels, "gearlevels", "UPDATE"},
+    {&StockRights::deleteLevels, "gearlevels", "DELETE"},
+    {&StockRights::numbering, "gears", "USAGE", true},
+};
+
+std::string rightsColumns(std::string_view role) {
+    std::string columns;
+    for (const Right& right : kOperatorsRights) {
+        const std::string held =
+            right.onNumbering
+                ? concat({"has_sequence_privilege(",
+                          role,
+                          ", pg_get_serial_sequence('",
+                          right.table,
+                          "', 'id'), '",
+                          right.privilege,
+                          "')"})
+                : concat({"has_table_privilege(", role, ", '", right.table, "', '", right.privilege, "')"});
+        columns += concat({columns.empty() ? "" : ", ",
+                           "CASE WHEN to_regclass('",
+                           right.table,
+                           "') IS NULL THEN false ELSE ",
+                           held,
+                           " END"});
+    }
+    return columns;
+}
+
+// The operators' group's rights: no row where there is no group.
+std::string operatorsRightsQuery() {
+    const std::string group = concat({"'", kOperatorsRole, "'"});
+    return concat({"SELECT ", rightsColumns(group), " WHERE to_regrole(", group, ") IS NOT NULL"});
+}
+
+template <typename Row>
+StockRights rightsAt(const Row& row, int first) {
+    StockRights rights;
+    for (std::size_t i = 0; i < std::size(kOperatorsRights); ++i)
+        rights.*kOperatorsRights[i].held = row(first + static_cast<int>(i));
+    return rights;
 }
 
 bool operatorsHaveTheirRights(pg::Connection& connection) {
-    return connection.exec(operatorsHaveTheirRightsQuery()).value(0, 0).textOrEmpty() == "t";
+    const pg::Result found = connection.exec(operatorsRightsQuery());
+    return found.rows() == 1 &&
+           rightsAt([&](int column) { return found.value(0, column).textOrEmpty() == "t"; }, 0).all();
 }
 
 void giveOperatorsTheirRights(pg::Connection& connection) {
@@ -331,14 +361,16 @@ ServerLogin serverLogin(Session& session) {
                               kOperatorsRole,
                               "') IS NULL THEN false ELSE pg_has_role('",
                               kOperatorsRole,
-                              "', 'MEMBER') END, (",
-                              operatorsHaveTheirRightsQuery(),
-                              ")"}));
+                              "', 'MEMBER') END, ",
+                              rightsColumns("current_user")}));
     found->next();
-    return {.name = found->value(0).text(),
-            .administrator = found->value(1).textOrEmpty() == "t",
-            .isOperator = found->value(2).textOrEmpty() == "t",
-            .operatorsHaveTheirRights = found->value(3).textOrEmpty() == "t"};
+    const auto held = [&](int column) { return found->value(column).textOrEmpty() == "t"; };
+    ServerLogin login{
+        .name = found->value(0).text(), .administrator = held(1), .isOperator = held(2), .rights = rightsAt(held, 3)};
+    auto group = session.query(operatorsRightsQuery());
+    if (group->next())
+        login.operators = rightsAt([&](int column) { return group->value(column).textOrEmpty() == "t"; }, 0);
+    return login;
 }
 
 bool grantOperator(const std::string& conninfo, const std::string& role) {

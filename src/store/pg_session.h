@@ -33,6 +33,20 @@ bool createServerGearsTable(const std::string& conninfo);
 // rights, all or nothing. Run by the administrator, who owns the tables.
 Upgrade upgradeServerDatabase(const std::string& conninfo);
 
+// The rights on a server's stock that the operators' group is given and
+// the window needs: gears and their levels read and changed, the history
+// read, new gears numbered.
+struct StockRights {
+    bool readGears = false, insertGears = false, updateGears = false, deleteGears = false;
+    bool readHistory = false;
+    bool readLevels = false, insertLevels = false, updateLevels = false, deleteLevels = false;
+    bool numbering = false;
+
+    bool changeGears() const { return insertGears && updateGears && deleteGears; }
+    bool levels() const { return readLevels && insertLevels && updateLevels && deleteLevels; }
+    bool all() const { return readGears && changeGears() && readHistory && levels() && numbering; }
+};
+
 // How the login of a session on a server stands to the stock there.
 struct ServerLogin {
     std::string name;
@@ -40,8 +54,8 @@ struct ServerLogin {
     // history, their rights and their numbering.
     bool administrator = false;
     bool isOperator = false;  // a member of the operators' group
-    // The operators' group is there with all its rights on this stock.
-    bool operatorsHaveTheirRights = false;
+    StockRights rights;       // the login's own, through whatever role
+    StockRights operators;    // the operators' group's; none when there is no group
 };
 ServerLogin serverLogin(Session& session);
 

@@ -85,7 +85,7 @@ std::string stockAt(const fs::path& place, History history = History::Counted) {
                                   "ORDER BY 1"
                                 : "SELECT type || ' ' || name FROM sqlite_master ORDER BY 1";
     for (auto names = db->query(schema); names->next();) stock << "\n" << names->value(0).text();
-    if (server) stock << "\noperators' rights " << store::serverLogin(*db).operatorsHaveTheirRights;
+    if (server) stock << "\noperators' rights " << store::serverLogin(*db).operators.all();
     return stock.str();
 }
 

@@ -158,7 +158,7 @@ TEST_F(MoveToServer, MakesTheServersTableAsInitDoesWithTheOperatorsRightsAndTheL
                            "\nOperators are the members of the group role zanfiro_operators: zanfiro-db grant-operator "
                            "LOGIN makes a login one of them.\nMoved 23 gears"));
     auto made = store::openServerDatabase(conninfo);
-    EXPECT_TRUE(store::serverLogin(*made).operatorsHaveTheirRights);
+    EXPECT_TRUE(store::serverLogin(*made).operators.all());
     auto indexes =
         made->query("SELECT count(to_regclass(name)) FROM (VALUES ('gearsbymodule'), ('gearsbyteeth')) AS i(name)");
     ASSERT_TRUE(indexes->next());
