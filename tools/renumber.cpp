@@ -1,9 +1,5 @@
 #include "renumber.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <set>
 #include <string>
 
@@ -99,15 +95,10 @@ void move(store::Session& db, const IdMove& move, bool levels) {
     if (levels) db.execute(concat({"UPDATE ", store::kLevelsTable, " SET ID = ? WHERE ID = ?"}), ids);
 }
 
-void writeCsv(const std::vector<IdMove>& moves, const fs::path& file) {
+std::string csvOf(const std::vector<IdMove>& moves) {
     std::string text = "OldID,NewID\r\n";
     for (const IdMove& move : moves) text += concat({std::to_string(move.from), ",", std::to_string(move.to), "\r\n"});
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) store::cannotWrite(file, "create", errno);
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!written) store::cannotWrite(file, "write", error);
+    return text;
 }
 
 }  // namespace
@@ -137,7 +128,7 @@ std::vector<IdMove> renumberGears(const fs::path& database, const fs::path& csv,
         nextId = db->nextId();
         if (!csv.empty()) {
             list.emplace(csv);
-            writeCsv(moves, list->path());
+            store::writeNewFile(list->path(), csvOf(moves));
         }
         db->commit();
     });

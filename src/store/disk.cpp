@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -61,6 +63,18 @@ void syncToDisk(const fs::path& path) {
 }
 
 void syncFolderOf(const fs::path& file) { syncToDisk(file.parent_path().empty() ? fs::path(".") : file.parent_path()); }
+
+void writeNewFile(const fs::path& file, std::string_view text) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) cannotWrite(file, "create", errno);
+    const bool written = ::fchmod(fd, 0644) == 0 &&
+                         ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (written) return;
+    ::unlink(file.c_str());
+    cannotWrite(file, "write", error);
+}
 
 std::vector<fs::path> makeFolder(const fs::path& folder) {
     std::vector<fs::path> missing;

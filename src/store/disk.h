@@ -24,6 +24,11 @@ void syncToDisk(const std::filesystem::path& path);
 // removed there survives a power cut.
 void syncFolderOf(const std::filesystem::path& file);
 
+// Writes `text` to the new file `file` (never over one that is there), as
+// rw-r--r-- whatever the umask, and flushes it to the disk; a failure
+// leaves no file.
+void writeNewFile(const std::filesystem::path& file, std::string_view text);
+
 // Creates the folder and those above it when missing, each name flushed to
 // the disk. Returns the folders it made, the deepest first.
 std::vector<std::filesystem::path> makeFolder(const std::filesystem::path& folder);

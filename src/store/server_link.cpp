@@ -1,11 +1,5 @@
 #include "store/server_link.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <fstream>
 
 #include "base/failure.h"
@@ -27,17 +21,7 @@ std::filesystem::path writeBeside(const std::filesystem::path& file, const std::
         throw Failure(failure::kBadConnectionString, "a server's connection string is one line");
     const std::filesystem::path beside = besideName(file);
     removeBeside(beside);
-    const int fd = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) cannotWrite(file, "write", errno);
-    const std::string text = concat({kLinkFirstLine, "\n", conninfo, "\n"});
-    const bool written =
-        ::fchmod(fd, 0644) == 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size()) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!written) {
-        removeBeside(beside);
-        cannotWrite(file, "write", error);
-    }
+    writeNewFile(beside, concat({kLinkFirstLine, "\n", conninfo, "\n"}));
     return beside;
 }
 
