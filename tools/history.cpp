@@ -20,7 +20,8 @@ std::string cell(const store::GearChange& change, const store::GearColumn& colum
     switch (change.kind) {
     case store::ChangeKind::Insert: return store::readable(after);
     case store::ChangeKind::Delete: return store::readable(before);
-    case store::ChangeKind::Update: break;
+    case store::ChangeKind::Update:
+    case store::ChangeKind::Count: break;
     }
     return before == after ? store::readable(after) : store::readable(before) + " → " + store::readable(after);
 }
@@ -30,6 +31,7 @@ std::string_view kindShown(store::ChangeKind kind) {
     case store::ChangeKind::Insert: return "inserted";
     case store::ChangeKind::Update: return "changed";
     case store::ChangeKind::Delete: return "deleted";
+    case store::ChangeKind::Count: return "counted";
     }
     return {};
 }

@@ -10,6 +10,7 @@ std::string_view changeName(ChangeKind kind) {
     case ChangeKind::Insert: return "insert";
     case ChangeKind::Update: return "update";
     case ChangeKind::Delete: return "delete";
+    case ChangeKind::Count: return "count";
     }
     return {};
 }
@@ -19,7 +20,7 @@ namespace {
 // The kind of change by the name its trigger wrote; only the triggers
 // write the table, so no other name is expected there.
 ChangeKind changeKind(std::string_view name) {
-    for (const ChangeKind kind : {ChangeKind::Insert, ChangeKind::Update, ChangeKind::Delete})
+    for (const ChangeKind kind : {ChangeKind::Insert, ChangeKind::Update, ChangeKind::Delete, ChangeKind::Count})
         if (changeName(kind) == name) return kind;
     return ChangeKind::Update;
 }
@@ -73,6 +74,15 @@ constexpr Signature kSignature[] = {
     {kHistoryWorkstation, &SqlDialect::workstation},
 };
 
+// A change marked as a count is recorded as one where the triggers can read
+// the mark; elsewhere the connection relabels its rows.
+std::string updateKind(const SqlDialect& sql) {
+    const std::string update = concat({"'", changeName(ChangeKind::Update), "'"});
+    if (sql.changeMark.empty()) return update;
+    const std::string_view count = changeName(ChangeKind::Count);
+    return concat({"CASE ", sql.changeMark, " WHEN '", count, "' THEN '", count, "' ELSE ", update, " END"});
+}
+
 // A row per insert, update and delete, written inside the statement that
 // made the change, so that a statement that fails leaves none; none for an
 // update that changes no value (SAVE pressed on a gear as it was).
@@ -86,7 +96,12 @@ std::vector<std::string> historyTriggers(const SqlDialect& sql) {
         const ChangeKind kind = kHistoryEvents[i].kind;
         const bool before = kind != ChangeKind::Insert, after = kind != ChangeKind::Delete;
         std::string into = concat({kHistoryAt, ", ", kHistoryChange, ", ID"});
-        std::string values = concat({sql.nowUtc, ", '", changeName(kind), "', ", after ? "NEW.ID" : "OLD.ID"});
+        std::string values =
+            concat({sql.nowUtc,
+                    ", ",
+                    kind == ChangeKind::Update ? updateKind(sql) : concat({"'", changeName(kind), "'"}),
+                    ", ",
+                    after ? "NEW.ID" : "OLD.ID"});
         if (before) into += ", " + valueList("", false), values += ", " + valueList("OLD", false);
         if (after) into += ", " + valueList("", true), values += ", " + valueList("NEW", true);
         for (const Signature& signature : kSignature)

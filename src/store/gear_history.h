@@ -17,9 +17,11 @@ namespace zanfiro::store {
 // window's statements need not know about it.
 inline constexpr std::string_view kHistoryTable = "GearsHistory";
 
-enum class ChangeKind { Insert, Update, Delete };
+// Besides a gear's insert, update and delete: an update that corrects the
+// stock by a count (`zanfiro-db count apply`).
+enum class ChangeKind { Insert, Update, Delete, Count };
 
-// The kind as the table keeps it: "insert", "update", "delete".
+// The kind as the table keeps it: "insert", "update", "delete", "count".
 std::string_view changeName(ChangeKind kind);
 
 // The columns of GearsHistory: Seq (the order of the changes), At (when, in

@@ -25,6 +25,11 @@ struct SqlDialect {
     // knows them inside a trigger; NULL where it knows neither.
     std::string_view who;
     std::string_view workstation;
+    // What the transaction that runs a trigger marked its updates of gears
+    // as (Session::recordUpdatesAsCounts), where the engine's own triggers
+    // can read such a mark; empty where they cannot, and the program's
+    // connection relabels the history's rows itself.
+    std::string_view changeMark;
     // The history's triggers' names, for an insert, an update and a delete.
     std::array<std::string_view, 3> historyTriggers;
     // The statements that make the trigger `name` run `statement` after
