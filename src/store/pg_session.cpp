@@ -36,8 +36,8 @@ std::string_view columnType(ColumnKind kind) {
 // function shadowing a built-in one) takes the history's place; it relies
 // on the tables living in the schema public, where the operators' default
 // search path finds them too. Nobody calls it but the trigger.
-std::vector<std::string> serverTrigger(std::string_view name, std::string_view event, std::string_view when,
-                                       std::string_view statement) {
+std::vector<std::string> serverTrigger(std::string_view name, std::string_view table, std::string_view event,
+                                       std::string_view when, std::string_view statement) {
     return {
         concat({"CREATE OR REPLACE FUNCTION ",
                 name,
@@ -46,13 +46,13 @@ std::vector<std::string> serverTrigger(std::string_view name, std::string_view e
                 statement,
                 "; RETURN NULL; END $body$"}),
         concat({"REVOKE EXECUTE ON FUNCTION ", name, "() FROM PUBLIC"}),
-        concat({"DROP TRIGGER IF EXISTS ", name, " ON ", kGearsTable}),
+        concat({"DROP TRIGGER IF EXISTS ", name, " ON ", table}),
         concat({"CREATE TRIGGER ",
                 name,
                 " AFTER ",
                 event,
                 " ON ",
-                kGearsTable,
+                table,
                 " FOR EACH ROW",
                 when.empty() ? "" : " WHEN (",
                 when,
@@ -84,6 +84,10 @@ constexpr SqlDialect kServer{
     .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
     .trigger = serverTrigger,
     .tableExists = "SELECT (to_regclass(?) IS NOT NULL)::int",
+    // to_regclass folds the table's name as the server folds a name in SQL.
+    .columnExists =
+        "SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass(?) AND attname = lower(?::text) AND NOT "
+        "attisdropped",
 };
 
 bool keepsServerHistory(pg::Connection& connection) {
@@ -316,6 +320,7 @@ Upgrade upgradeServerDatabase(const std::string& conninfo) {
     Upgrade added{.history = session.addHistory(),
                   .signatures = session.addSignatures(),
                   .levels = addLevels(session),
+                  .levelChanges = addLevelChanges(session),
                   .operators = session.addOperators()};
     session.commit();
     added.listIndexes = addServerListIndexes(conninfo);

@@ -28,14 +28,14 @@ std::string_view columnType(ColumnKind kind) {
     return {};
 }
 
-std::vector<std::string> sqliteTrigger(std::string_view name, std::string_view event, std::string_view when,
-                                       std::string_view statement) {
+std::vector<std::string> sqliteTrigger(std::string_view name, std::string_view table, std::string_view event,
+                                       std::string_view when, std::string_view statement) {
     return {concat({"CREATE TRIGGER IF NOT EXISTS ",
                     name,
                     " AFTER ",
                     event,
                     " ON ",
-                    kGearsTable,
+                    table,
                     when.empty() ? "" : " WHEN ",
                     when,
                     " BEGIN ",
@@ -59,6 +59,7 @@ constexpr SqlDialect kSqlite{
     .historyTriggers = {"GearsHistoryInsert", "GearsHistoryUpdate", "GearsHistoryDelete"},
     .trigger = sqliteTrigger,
     .tableExists = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
+    .columnExists = "SELECT count(*) FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE",
 };
 
 // The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
@@ -353,7 +354,8 @@ Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {
     const Upgrade added{.history = session.addHistory(),
                         .signatures = session.addSignatures(),
                         .listIndexes = addListIndexes(session.database()),
-                        .levels = addLevels(session)};
+                        .levels = addLevels(session),
+                        .levelChanges = addLevelChanges(session)};
     session.commit();
     return added;
 }

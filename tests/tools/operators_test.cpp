@@ -149,6 +149,18 @@ TEST_F(Operators, HistorySignsTheOperatorsWindowAndPsqlWithRoleAndWorkstation) {
     EXPECT_EQ(std::count(byOperator.begin(), byOperator.end(), '\n'), 3) << byOperator;
 }
 
+TEST_F(Operators, AnOperatorSetsLevelsAndAppliesCountsAndTheHistoryRecordsBothAsTheirs) {
+    store::insertGear(*operatorSession(), {.D = num(20), .M = txt("48"), .T = txt("P"), .QTY = num(5)});
+    std::ofstream(opHome / "counts.csv") << "ID,Counted\n1,4\n";
+    EXPECT_EQ(run(opHome, {"levels", "set", "1", "2", "8"}).exit, 0);
+    EXPECT_EQ(run(opHome, {"count", "apply", "--yes", "counts.csv"}).exit, 0);
+    const std::string changes = history({"1"}).out;
+    EXPECT_THAT(changes, ContainsRegex(" counted +1 +20 +48 +P +5 → 4 +" + logins.op + " +zanfiro-db@"));
+    EXPECT_THAT(
+        changes,
+        ContainsRegex(" levels +1 +20 +48 +P +5 +\\(none\\) → 2 +\\(none\\) → 8 +" + logins.op + " +zanfiro-db@"));
+}
+
 // A stock as older versions left it: a history without signatures, written with the rights of whoever changed a
 // gear, and no operators' rights.
 TEST_F(Operators, UpgradeGivesAnOlderStockSignaturesAndOperatorsRights) {
