@@ -81,7 +81,9 @@ Finding history(store::Session& session, const std::vector<store::GearRecord>& g
         case store::ChangeKind::Delete: recorded[change->id].reset(); break;
         case store::ChangeKind::Renumber: recorded[change->before.ID.number()].reset(); [[fallthrough]];
         case store::ChangeKind::Insert:
-        case store::ChangeKind::Update: recorded[change->id] = change->after;
+        case store::ChangeKind::Update:
+        case store::ChangeKind::Count:
+        case store::ChangeKind::Levels: recorded[change->id] = change->after;
         }
     }
     std::vector<std::int64_t> differ;

@@ -155,6 +155,7 @@ void applyCounts(const fs::path& database, const fs::path& file, const CountOpti
 
     auto session = store::openDatabase(database);
     session->begin();
+    session->recordUpdatesAsCounts();
     for (const Count* count : applied) {
         const Value id = count->gear.ID;
         auto now = session->query(concat({"SELECT QTY FROM ", store::kGearsTable, " WHERE ID = ?"}), {&id, 1});

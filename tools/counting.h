@@ -38,7 +38,7 @@ struct CountOptions {
 // printed, where the file has it; a line with an empty count was not
 // counted), shows every difference from the stock and, apart, the gears
 // changed since printing, then applies the differences in one transaction
-// once `confirm` agrees. A file with wrong lines changes nothing and the
+// once `confirm` agrees, each recorded in the history as a count. A file with wrong lines changes nothing and the
 // failure names each of them; a gear changed while the differences were
 // shown stops it all, changing nothing.
 void applyCounts(const std::filesystem::path& database, const std::filesystem::path& csv, const CountOptions& options,

@@ -1,5 +1,6 @@
 #include "history.h"
 
+#include <algorithm>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -16,6 +17,10 @@ namespace zanfiro::tools {
 
 namespace {
 
+std::string beforeAndAfter(const store::Value& before, const store::Value& after) {
+    return before == after ? store::readable(after) : store::readable(before) + " → " + store::readable(after);
+}
+
 std::string cell(const store::GearChange& change, const store::GearColumn& column) {
     const store::Value& before = change.before.*column.field;
     const store::Value& after = change.after.*column.field;
@@ -23,9 +28,18 @@ std::string cell(const store::GearChange& change, const store::GearColumn& colum
     case store::ChangeKind::Insert: return store::readable(after);
     case store::ChangeKind::Delete: return store::readable(before);
     case store::ChangeKind::Update:
+    case store::ChangeKind::Count:
+    case store::ChangeKind::Levels:
     case store::ChangeKind::Renumber: break;
     }
-    return before == after ? store::readable(after) : store::readable(before) + " → " + store::readable(after);
+    return beforeAndAfter(before, after);
+}
+
+// A change of levels shows both sides, "(none)" for no level; every other
+// change leaves them empty.
+std::string levelCell(const store::GearChange& change, store::Value store::RecordedLevels::*level) {
+    if (change.kind != store::ChangeKind::Levels) return "";
+    return beforeAndAfter(change.levelsBefore.*level, change.levelsAfter.*level);
 }
 
 std::string_view kindShown(store::ChangeKind kind) {
@@ -33,6 +47,8 @@ std::string_view kindShown(store::ChangeKind kind) {
     case store::ChangeKind::Insert: return "inserted";
     case store::ChangeKind::Update: return "changed";
     case store::ChangeKind::Delete: return "deleted";
+    case store::ChangeKind::Count: return "counted";
+    case store::ChangeKind::Levels: return "levels";
     case store::ChangeKind::Renumber: return "renumbered";
     }
     return {};
@@ -86,6 +102,10 @@ std::string localTime(std::string_view utc) {
 void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out) {
     std::vector<std::vector<std::string>> rows{{"When", "Change", "ID"}};
     for (const store::GearColumn* column : store::gearValueColumns()) rows.front().emplace_back(column->name);
+    const bool levels = std::any_of(changes.begin(), changes.end(), [](const store::GearChange& change) {
+        return change.kind == store::ChangeKind::Levels;
+    });
+    if (levels) rows.front().insert(rows.front().end(), {"Minimum", "Target"});
     rows.front().insert(rows.front().end(), {"Who", "Where"});
     const auto signature = [](const store::Value& value) {
         return value.isNull() ? std::string("(unknown)") : value.text();
@@ -93,6 +113,10 @@ void printHistory(const std::vector<store::GearChange>& changes, std::ostream& o
     for (const store::GearChange& change : changes) {
         std::vector<std::string> row{localTime(change.at), std::string(kindShown(change.kind)), idShown(change)};
         for (const store::GearColumn* column : store::gearValueColumns()) row.push_back(cell(change, *column));
+        if (levels) {
+            row.push_back(levelCell(change, &store::RecordedLevels::minimum));
+            row.push_back(levelCell(change, &store::RecordedLevels::target));
+        }
         row.push_back(signature(change.who));
         row.push_back(signature(change.workstation));
         rows.push_back(std::move(row));
@@ -133,11 +157,15 @@ void upgrade(const std::filesystem::path& database, std::ostream& out) {
     if (added.levels)
         out << "Added the table of minimum and target levels to " << database.string()
             << ": zanfiro-db levels sets them, zanfiro-db reorder lists the gears to order.\n";
+    if (added.levelChanges)
+        out << "Added the changes of levels and the counts to the history of " << database.string()
+            << ": a level set, changed or cleared and a correction by a count are recorded from now on.\n";
     if (added.operators)
         out << "Gave the group role " << store::kOperatorsRole
             << " the right to read and change the gears and read the history, and nothing else: "
                "zanfiro-db grant-operator LOGIN makes a login one of them.\n";
-    if (!added.history && !added.signatures && !added.listIndexes && !added.levels && !added.operators)
+    if (!added.history && !added.signatures && !added.listIndexes && !added.levels && !added.levelChanges &&
+        !added.operators)
         out << database.string() << " has all this version keeps already; nothing was changed.\n";
 }
 

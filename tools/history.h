@@ -22,8 +22,10 @@ std::optional<std::string> sinceUtc(std::string_view localDate);
 std::string localTime(std::string_view utc);
 
 // The changes as a table a person reads, newest first: when, the kind, the
-// gear's ID and its four values, a changed value as "12 → 7", then who made
-// the change and from where, "(unknown)" where the history does not know.
+// gear's ID and its four values, a changed value as "12 → 7", where changes
+// of levels are among them the minimum and target before and after, then
+// who made the change and from where, "(unknown)" where the history does
+// not know.
 void printHistory(const std::vector<store::GearChange>& changes, std::ostream& out);
 
 // The changes recorded in `database` that the filter lets through,

@@ -63,10 +63,12 @@ void requireAdministrator(store::Session& db) {
 // The update trigger records the move as a change of nothing under the new
 // ID, signed as every change is; that row becomes the record of the move,
 // which `zanfiro-db history` then finds under either ID. The gear's levels
-// go with it.
+// go first, while no gear has the new ID, so that, as when they go with a
+// deleted gear, the gear's row alone tells of them.
 void move(store::Session& db, const IdMove& move, bool levels) {
     const store::Value to(move.to), from(move.from);
     const store::Value ids[] = {to, from};
+    if (levels) db.execute(concat({"UPDATE ", store::kLevelsTable, " SET ID = ? WHERE ID = ?"}), ids);
     db.execute(concat({"UPDATE ", store::kGearsTable, " SET ID = ? WHERE ID = ?"}), ids);
     auto last = db.query(concat({"SELECT ",
                                  store::kHistorySeq,
@@ -92,7 +94,6 @@ void move(store::Session& db, const IdMove& move, bool levels) {
                        store::kHistorySeq,
                        " = ?"}),
                record);
-    if (levels) db.execute(concat({"UPDATE ", store::kLevelsTable, " SET ID = ? WHERE ID = ?"}), ids);
 }
 
 std::string csvOf(const std::vector<IdMove>& moves) {

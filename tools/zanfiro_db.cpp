@@ -524,9 +524,10 @@ const std::vector<Command>& commands() {
          .summary = "give an older database what new ones have",
          .details = "Adds what newer versions keep in every database to one made by an older version: the table\n"
                     "GearsHistory and its triggers, so that every change of a gear is recorded from now on; who\n"
-                    "made each change and from where; the indexes that read a file's lists in order; on a\n"
-                    "server, the operators' group role and its rights. Says which it added; running it again\n"
-                    "changes nothing. On a server, run it as the administrator who owns the tables.\n",
+                    "made each change and from where; the changes of levels and the counts in it; the indexes\n"
+                    "that read a file's lists in order; on a server, the operators' group role and its rights.\n"
+                    "Says which it added; running it again changes nothing. On a server, run it as the\n"
+                    "administrator who owns the tables.\n",
          .mostWords = 1,
          .run = upgrade},
         {.name = "backup",
@@ -633,11 +634,11 @@ const std::vector<Command>& commands() {
         {.name = "history",
          .synopsis = "[ID] [--since DATE] [--who ROLE]",
          .summary = "print the changes of the gears, newest first",
-         .details = "Prints every recorded insert, change and delete of a gear, newest first, a changed value as\n"
-                    "\"12 → 7\", with who made it and from where: on a server the login role and the program,\n"
-                    "workstation and address it connected from; on a file the account and the workstation of\n"
-                    "changes made by zanfiro or zanfiro-db, others unknown. With ID only that gear's; times are\n"
-                    "local.\n",
+         .details = "Prints every recorded insert, change and delete of a gear, correction by a count and change\n"
+                    "of its levels (with the minimum and target), newest first, a changed value as \"12 → 7\",\n"
+                    "with who made it and from where: on a server the login role and the program, workstation\n"
+                    "and address it connected from; on a file the account and the workstation of changes made by\n"
+                    "zanfiro or zanfiro-db, others unknown. With ID only that gear's; times are local.\n",
          .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"},
                      {"--who", "ROLE", "only changes made by ROLE (on a file, by that account)"}},
          .mostWords = 1,

@@ -32,11 +32,12 @@ void buildDatabase(const std::filesystem::path& beside, const std::function<void
 // What an upgrade added; neither when the database had it all, and then
 // the file is left as it was.
 struct Upgrade {
-    bool history = false;      // the history of changes (store/gear_history.h)
-    bool signatures = false;   // who made each change in the history, and where
-    bool listIndexes = false;  // the indexes that read the lists in order
-    bool levels = false;       // the table of minimum and target levels (store/gear_levels.h)
-    bool operators = false;    // a server's group role of operators and its rights
+    bool history = false;       // the history of changes (store/gear_history.h)
+    bool signatures = false;    // who made each change in the history, and where
+    bool listIndexes = false;   // the indexes that read the lists in order
+    bool levels = false;        // the table of minimum and target levels (store/gear_levels.h)
+    bool levelChanges = false;  // changes of levels and counts recorded in the history
+    bool operators = false;     // a server's group role of operators and its rights
 };
 
 // Adds to an existing gear database what newer versions of the program keep

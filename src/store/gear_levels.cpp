@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "store/gear.h"
+#include "store/gear_history.h"
 
 namespace zanfiro::store {
 
@@ -26,9 +27,13 @@ std::vector<std::string> levelsSchema(const SqlDialect& sql) {
                                                 " NOT NULL CHECK (Minimum >= 0), Target ",
                                                 number,
                                                 " CHECK (Target >= Minimum))"})};
-    for (std::string& statement :
-         sql.trigger(kLevelsFollowGear, "DELETE", "", concat({"DELETE FROM ", kLevelsTable, " WHERE ID = OLD.ID"})))
+    for (std::string& statement : sql.trigger(kLevelsFollowGear,
+                                              kGearsTable,
+                                              "DELETE",
+                                              "",
+                                              concat({"DELETE FROM ", kLevelsTable, " WHERE ID = OLD.ID"})))
         statements.push_back(std::move(statement));
+    for (std::string& statement : levelsHistoryTriggers(sql)) statements.push_back(std::move(statement));
     return statements;
 }
 
@@ -57,8 +62,8 @@ std::vector<GearLevel> allLevels(Session& session) {
 }
 
 // Both engines read ON CONFLICT alike; an update of a row that is there
-// keeps it one row, so that its history (when it is recorded) shows a
-// change rather than a delete and an insert.
+// keeps it one row, so that its history shows a change rather than a
+// delete and an insert.
 void setLevel(Session& session, const GearLevel& level) {
     const Value values[] = {Value(level.id), Value(level.minimum), level.target ? Value(*level.target) : Value()};
     session.execute(concat({"INSERT INTO ",

@@ -25,8 +25,9 @@ struct GearLevel {
     bool operator==(const GearLevel&) const = default;
 };
 
-// The statements that make the table and the trigger that deletes a gear's
-// levels with the gear, in the engine's dialect.
+// The statements that make the table, the trigger that deletes a gear's
+// levels with the gear and those that record every change of them in the
+// history (store/gear_history.h), in the engine's dialect.
 std::vector<std::string> levelsSchema(const SqlDialect& sql);
 
 // Whether the database has the table, and making it so; addLevels() is

@@ -36,8 +36,8 @@ std::string_view columnType(ColumnKind kind) {
 // function shadowing a built-in one) takes the history's place; it relies
 // on the tables living in the schema public, where the operators' default
 // search path finds them too. Nobody calls it but the trigger.
-std::vector<std::string> serverTrigger(std::string_view name, std::string_view event, std::string_view when,
-                                       std::string_view statement) {
+std::vector<std::string> serverTrigger(std::string_view name, std::string_view table, std::string_view event,
+                                       std::string_view when, std::string_view statement) {
     return {
         concat({"CREATE OR REPLACE FUNCTION ",
                 name,
@@ -46,13 +46,13 @@ std::vector<std::string> serverTrigger(std::string_view name, std::string_view e
                 statement,
                 "; RETURN NULL; END $body$"}),
         concat({"REVOKE EXECUTE ON FUNCTION ", name, "() FROM PUBLIC"}),
-        concat({"DROP TRIGGER IF EXISTS ", name, " ON ", kGearsTable}),
+        concat({"DROP TRIGGER IF EXISTS ", name, " ON ", table}),
         concat({"CREATE TRIGGER ",
                 name,
                 " AFTER ",
                 event,
                 " ON ",
-                kGearsTable,
+                table,
                 " FOR EACH ROW",
                 when.empty() ? "" : " WHEN (",
                 when,
@@ -62,6 +62,10 @@ std::vector<std::string> serverTrigger(std::string_view name, std::string_view e
                 "()"}),
     };
 }
+
+// What a transaction marks its updates of gears as, for the history's
+// trigger to read; SET LOCAL lets it go with the transaction.
+constexpr std::string_view kChangeMark = "zanfiro.change";
 
 constexpr SqlDialect kServer{
     .columnType = columnType,
@@ -75,9 +79,15 @@ constexpr SqlDialect kServer{
     .workstation =
         "concat_ws(' ', nullif(current_setting('application_name'), ''), "
         "'(' || coalesce(host(inet_client_addr()), 'local') || ')')",
+    // The setting kChangeMark, as recordUpdatesAsCounts() sets it.
+    .changeMark = "current_setting('zanfiro.change', true)",
     .historyTriggers = {"gears_history_insert", "gears_history_update", "gears_history_delete"},
     .trigger = serverTrigger,
     .tableExists = "SELECT (to_regclass(?) IS NOT NULL)::int",
+    // to_regclass folds the table's name as the server folds a name in SQL.
+    .columnExists =
+        "SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass(?) AND attname = lower(?::text) AND NOT "
+        "attisdropped",
 };
 
 bool keepsServerHistory(pg::Connection& connection) {
@@ -258,6 +268,13 @@ public:
         return gearAt(gear);
     }
 
+    // Any login may set the setting by hand; the trigger takes no value from
+    // it but a count's, so that none makes an update look like an insert or
+    // a delete.
+    void recordUpdatesAsCounts() override {
+        connection_.exec(concat({"SET LOCAL ", kChangeMark, " = '", changeName(ChangeKind::Count), "'"}));
+    }
+
     void rollback() noexcept override {
         try {
             connection_.exec("ROLLBACK");
@@ -348,6 +365,7 @@ Upgrade upgradeServerDatabase(const std::string& conninfo) {
                         .signatures = session.addSignatures(),
                         .listIndexes = session.addListIndexes(),
                         .levels = addLevels(session),
+                        .levelChanges = addLevelChanges(session),
                         .operators = session.addOperators()};
     session.commit();
     return added;

@@ -59,6 +59,11 @@ public:
     // Nothing when there is no such gear.
     virtual std::optional<GearRecord> beginHoldingGear(std::int64_t id) = 0;
 
+    // Records every update of a gear from now until the transaction ends as
+    // a correction by a count of the stock (ChangeKind::Count in the
+    // history), not as a change. Only between begin() and commit().
+    virtual void recordUpdatesAsCounts() = 0;
+
     // Ends the transaction, leaving the database as it was before begin().
     // Never fails: a transaction the engine ended by itself (a statement
     // that failed, a connection lost) has nothing left to undo.

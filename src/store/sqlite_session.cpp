@@ -28,14 +28,14 @@ std::string_view columnType(ColumnKind kind) {
     return {};
 }
 
-std::vector<std::string> sqliteTrigger(std::string_view name, std::string_view event, std::string_view when,
-                                       std::string_view statement) {
+std::vector<std::string> sqliteTrigger(std::string_view name, std::string_view table, std::string_view event,
+                                       std::string_view when, std::string_view statement) {
     return {concat({"CREATE TRIGGER IF NOT EXISTS ",
                     name,
                     " AFTER ",
                     event,
                     " ON ",
-                    kGearsTable,
+                    table,
                     when.empty() ? "" : " WHEN ",
                     when,
                     " BEGIN ",
@@ -53,9 +53,13 @@ constexpr SqlDialect kSqlite{
     // they make (signChanges), others leave them unknown.
     .who = "NULL",
     .workstation = "NULL",
+    // Nor what the program's transaction marked: recordUpdatesAsCounts
+    // relabels the rows instead.
+    .changeMark = "",
     .historyTriggers = {"GearsHistoryInsert", "GearsHistoryUpdate", "GearsHistoryDelete"},
     .trigger = sqliteTrigger,
     .tableExists = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
+    .columnExists = "SELECT count(*) FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE",
 };
 
 // The lists are ordered by module (the start-up) and by teeth (LOAD ALL).
@@ -154,6 +158,34 @@ void signChanges(sqlite::Database& db) {
                     "; END"}));
 }
 
+// The name of the trigger that relabels this connection's updates as counts.
+constexpr std::string_view kCountsTrigger = "zanfiro_counts";
+
+// The file's own triggers cannot read what a program's transaction marked
+// its updates as, so the transaction itself relabels its rows, through a
+// temporary trigger made for it and dropped before it commits.
+std::string relabelUpdatesAsCounts() {
+    return concat({"CREATE TEMP TRIGGER ",
+                   kCountsTrigger,
+                   " AFTER INSERT ON main.",
+                   kHistoryTable,
+                   " WHEN NEW.",
+                   kHistoryChange,
+                   " = '",
+                   changeName(ChangeKind::Update),
+                   "' BEGIN UPDATE ",
+                   kHistoryTable,
+                   " SET ",
+                   kHistoryChange,
+                   " = '",
+                   changeName(ChangeKind::Count),
+                   "' WHERE ",
+                   kHistorySeq,
+                   " = NEW.",
+                   kHistorySeq,
+                   "; END"});
+}
+
 class SqliteSession final : public Session {
 public:
     explicit SqliteSession(std::unique_ptr<sqlite::Database> db) : db_(std::move(db)) {}
@@ -180,7 +212,17 @@ public:
     }
 
     void begin() override { db_->exec("BEGIN IMMEDIATE"); }
-    void commit() override { db_->exec("COMMIT"); }
+
+    void commit() override {
+        if (counting_) db_->exec(concat({"DROP TRIGGER temp.", kCountsTrigger})), counting_ = false;
+        db_->exec("COMMIT");
+    }
+
+    void recordUpdatesAsCounts() override {
+        if (counting_ || !keepsSqliteHistory(*db_)) return;
+        db_->exec(relabelUpdatesAsCounts());
+        counting_ = true;
+    }
 
     // The file has no lock finer than the whole: every other writer waits.
     std::optional<GearRecord> beginHoldingGear(std::int64_t id) override {
@@ -194,7 +236,8 @@ public:
 
     void rollback() noexcept override {
         if (!sqlite3_get_autocommit(db_->handle())) sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        signing_ = false;  // made within the transaction, it is undone with it
+        // Made within the transaction, they are undone with it.
+        signing_ = false, counting_ = false;
     }
 
     std::int64_t nextId() override {
@@ -238,7 +281,8 @@ public:
 
 private:
     std::unique_ptr<sqlite::Database> db_;
-    bool signing_ = false;  // the connection signs its changes, or its history cannot
+    bool signing_ = false;   // the connection signs its changes, or its history cannot
+    bool counting_ = false;  // the transaction records its updates as counts
 };
 
 }  // namespace
@@ -299,7 +343,8 @@ Upgrade upgradeSqliteDatabase(const std::filesystem::path& file) {
     const Upgrade added{.history = session.addHistory(),
                         .signatures = session.addSignatures(),
                         .listIndexes = addListIndexes(session.database()),
-                        .levels = addLevels(session)};
+                        .levels = addLevels(session),
+                        .levelChanges = addLevelChanges(session)};
     session.commit();
     return added;
 }

@@ -197,7 +197,9 @@ const Write kWrites[] = {
              for (const store::GearRecord& each : {gear(40, "0.4", "C", 12), gear(12, "48", "P", 0)})
                  store::insertGear(*db, each);
              // As versions before the signatures, the levels, the operators and the lists' indexes left it.
-             for (const char* sql : {"ALTER TABLE GearsHistory DROP COLUMN Who, DROP COLUMN Workstation",
+             for (const char* sql : {"ALTER TABLE GearsHistory DROP COLUMN Who, DROP COLUMN Workstation, DROP COLUMN "
+                                     "OldMinimum, DROP COLUMN OldTarget, DROP COLUMN NewMinimum, DROP COLUMN "
+                                     "NewTarget",
                                      "DROP TRIGGER GearLevelsFollowGear ON Gears",
                                      "DROP TABLE GearLevels",
                                      "DROP INDEX GearsByModule, GearsByTeeth",

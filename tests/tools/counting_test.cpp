@@ -83,6 +83,21 @@ TEST_F(Counting, AFileWithAWrongLineNamesItAndAppliesNothing) {
     EXPECT_EQ(gearsOf(home.database), stock);
 }
 
+TEST_F(Counting, HistoryShowsEachCorrectionAsCountedSignedAndALaterSaveAsChanged) {
+    writeCounts("ID,Counted\n1,10\n");
+    ASSERT_EQ(zanfiroDb({"count", "apply", "--yes", "counts.csv"}).exit, 0);
+    auto session = store::openDatabase(home.database);
+    session->begin();
+    session->recordUpdatesAsCounts();
+    session->commit();
+    session->execute("UPDATE Gears SET QTY = 9 WHERE ID = 1");  // a SAVE, on a connection that counted before
+    EXPECT_THAT(historyLines(home.home, {"1"}),
+                ElementsAre("ID D M T QTY Who Where",
+                            "changed 1 40 0.4 C 10 → 9 " + signedBy("counting_tests"),
+                            "counted 1 40 0.4 C 12 → 10 " + signedBy("zanfiro-db"),
+                            StartsWith("inserted 1 ")));
+}
+
 TEST_F(Counting, AGearChangedSinceTheSheetWasPrintedIsHeldBackUnlessForced) {
     zanfiroDb({"count-sheet", "--csv", "-o", "count.pdf"});
     std::string sheet = bytesOf(home.home / "count.csv");

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include <functional>
-#include <sstream>
 
 #include "tool_run.h"
 #include "window_harness.h"
@@ -14,34 +13,9 @@ namespace {
 using namespace ::testing;
 namespace fs = std::filesystem;
 
-// The lines of `zanfiro-db history` without the moment (its first two words), blanks squeezed.
-std::vector<std::string> historyLines(const fs::path& home, std::vector<std::string> args = {}) {
-    args.insert(args.begin(), "history");
-    const Outcome outcome = run(home, args);
-    EXPECT_EQ(outcome.exit, 0) << outcome.out;
-    std::vector<std::string> lines;
-    std::istringstream in(outcome.out);
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream words(line);
-        std::string word, squeezed;
-        for (int i = 0; words >> word; ++i)
-            if (i >= 2) squeezed += (squeezed.empty() ? "" : " ") + word;
-        lines.push_back(squeezed);
-    }
-    return lines;
-}
-
-// A line of the shell's output without its line end.
-std::string shellSays(const char* command) {
-    std::string out = run(fs::temp_directory_path(), {}, command).out;
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
-
-// What this test program's changes are signed with: the account it runs as and the program on this host, as the
-// operator's shell names them.
+// What this test program's changes are signed with.
 const std::string kAccount = shellSays("id -un");
-const std::string kSigned = kAccount + " history_tests@" + shellSays("hostname");
+const std::string kSigned = signedBy("history_tests", Engine::File);
 const std::string kHeader = "ID D M T QTY Who Where";
 
 void retype(WindowHarness& ui, const char* field, const char* text) {
@@ -240,7 +214,7 @@ TEST(Upgrade, ImportIntoAnOlderDatabaseRecordsTheGearsItReplacesAndBrings) {
     ASSERT_EQ(run(home.home, {"import", "--replace", TEST_DATA_DIR "/gears-edge.mdb"}).exit, 0);
     const auto lines = historyLines(home.home);
     EXPECT_EQ(lines.size(), 1u + 1u + 11u);
-    EXPECT_EQ(lines.back(), "deleted 1 99 0.4 C 1 " + kAccount + " zanfiro-db@" + shellSays("hostname"));
+    EXPECT_EQ(lines.back(), "deleted 1 99 0.4 C 1 " + signedBy("zanfiro-db", Engine::File));
     EXPECT_EQ(lines.front(), kHeader);
     EXPECT_THAT(lines.at(1), StartsWith("inserted 11 -1 0.6 C 0 "));
 }

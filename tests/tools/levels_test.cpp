@@ -110,11 +110,43 @@ TEST_F(Levels, ImportSetsAndRemovesWhatTheFileSaysAndTheListComesBackUnchanged) 
         "0 Read 6 lines from " + (home.home / "all.csv").string() + ".\nLeft the levels of 6 gears as they were.\n");
 }
 
-TEST_F(Levels, ADeletedGearTakesItsLevelsAlong) {
+TEST_F(Levels, HistoryShowsEachLevelSetChangedAndClearedSigned) {
+    zanfiroDb({"levels", "set", "2", "5", "20"});
+    zanfiroDb({"levels", "set", "2", "6", "20"});
+    zanfiroDb({"levels", "set", "2", "6", "20"});  // as they are: no change
+    zanfiroDb({"levels", "clear", "2"});
+    const std::string by = signedBy("zanfiro-db");
+    EXPECT_THAT(historyLines(home.home, {"2"}),
+                ElementsAre("ID D M T QTY Minimum Target Who Where",
+                            "levels 2 60 0.4 C 4 6 → (none) 20 → (none) " + by,
+                            "levels 2 60 0.4 C 4 5 → 6 20 " + by,
+                            "levels 2 60 0.4 C 4 (none) → 5 (none) → 20 " + by,
+                            StartsWith("inserted 2 60 0.4 C 4 ")));
+}
+
+// sqlite3 and psql change a level as any program would.
+TEST_F(Levels, ALevelChangedByAnotherProgramIsRecordedToo) {
+    zanfiroDb({"levels", "set", "1", "2", "4"});
+    const std::string sql = "UPDATE GearLevels SET Minimum = 3";
+    if (testEngine() == Engine::File)
+        run(home.home, {home.database.string(), sql}, "sqlite3");
+    else
+        run(home.home, {"-X", "-q", "-c", sql, home.temp.server()}, "psql");
+    EXPECT_EQ(historyLines(home.home, {"1"}).at(1),
+              "levels 1 40 0.4 C 12 2 → 3 4 " +
+                  std::string(testEngine() == Engine::File ? "(unknown) (unknown)" : "zanfiro psql (local)"));
+}
+
+TEST_F(Levels, ADeletedGearTakesItsLevelsAlongAndItsHistoryTellsTheDeletionAlone) {
     zanfiroDb({"levels", "set", "4", "10"});
     zanfiroDb({"levels", "set", "5", "10"});
     store::openDatabase(home.database)->execute("DELETE * FROM Gears WHERE ID = 4");  // as the window deletes
     EXPECT_THAT(levelsOf(home.database), ElementsAre(GearLevel{.id = 5, .minimum = 10}));
+    EXPECT_THAT(historyLines(home.home, {"4"}),
+                ElementsAre(_,
+                            StartsWith("deleted 4 13 48 P 8 "),
+                            StartsWith("levels 4 13 48 P 8 (none) → 10 "),
+                            StartsWith("inserted 4 ")));
 }
 
 TEST_F(Levels, AnOlderDatabaseIsToldToUpgradeWhichAddsTheLevels) {
@@ -129,6 +161,33 @@ TEST_F(Levels, AnOlderDatabaseIsToldToUpgradeWhichAddsTheLevels) {
     EXPECT_EQ(zanfiroDb({"levels", "set", "1", "2"}).exit, 0);
     store::openDatabase(home.database)->execute("DELETE FROM Gears WHERE ID = 1");
     EXPECT_THAT(levelsOf(home.database), IsEmpty());
+}
+
+// A stock as made before the history recorded levels and counts: no columns for them, no triggers on GearLevels,
+// and on a server a trigger for the updates of gears that knows no counts (here one that records nothing).
+TEST_F(Levels, UpgradeMakesAnOlderHistoryRecordLevelsAndCountsFromThenOn) {
+    const bool file = testEngine() == Engine::File;
+    auto db = store::openDatabase(home.database);
+    for (const std::string kind : {"Insert", "Update", "Delete"})
+        db->execute("DROP TRIGGER GearLevelsHistory" + kind + (file ? "" : " ON GearLevels"));
+    for (const std::string column : {"OldMinimum", "OldTarget", "NewMinimum", "NewTarget"})
+        db->execute("ALTER TABLE GearsHistory DROP COLUMN " + column);
+    if (!file)
+        db->execute(
+            "CREATE OR REPLACE FUNCTION gears_history_update() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RETURN "
+            "NULL; END $$");
+    db.reset();
+    EXPECT_EQ(zanfiroDb({"upgrade"}).said(),
+              "0 Added the changes of levels and the counts to the history of " + home.database.string() +
+                  ": a level set, changed or cleared and a correction by a count are recorded from now on.\n");
+    zanfiroDb({"levels", "set", "1", "2", "4"});
+    writeFile("counts.csv", "ID,Counted\n1,10\n");
+    zanfiroDb({"count", "apply", "--yes", "counts.csv"});
+    EXPECT_THAT(historyLines(home.home, {"1"}),
+                ElementsAre(_,
+                            StartsWith("counted 1 40 0.4 C 12 → 10 "),
+                            StartsWith("levels 1 40 0.4 C 12 (none) → 2 (none) → 4 "),
+                            StartsWith("inserted 1 ")));
 }
 
 }  // namespace

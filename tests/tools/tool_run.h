@@ -3,7 +3,10 @@
 // zanfiro-db run as the operator runs it, with a home folder of the test's own, and the gears the tests put in
 // its database and read back.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <sstream>
 
 #include "program_run.h"
 #include "store/engine.h"
@@ -59,6 +62,39 @@ inline void seed(const std::filesystem::path& database, const std::vector<store:
 
 inline std::vector<store::GearRecord> gearsOf(const std::filesystem::path& database) {
     return store::allGears(*store::openDatabase(database));
+}
+
+// The lines of `zanfiro-db history` without the moment (its first two words), blanks squeezed.
+inline std::vector<std::string> historyLines(const std::filesystem::path& home, std::vector<std::string> args = {}) {
+    args.insert(args.begin(), "history");
+    const Outcome outcome = run(home, args);
+    EXPECT_EQ(outcome.exit, 0) << outcome.out;
+    std::vector<std::string> lines;
+    std::istringstream in(outcome.out);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string word, squeezed;
+        for (int i = 0; words >> word; ++i)
+            if (i >= 2) squeezed += (squeezed.empty() ? "" : " ") + word;
+        lines.push_back(squeezed);
+    }
+    return lines;
+}
+
+// A line of the shell's output without its line end.
+inline std::string shellSays(const char* command) {
+    std::string out = run(std::filesystem::temp_directory_path(), {}, command).out;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// What the history signs the changes of `program` (a test's own, zanfiro-db) with, as `history` shows them: on a
+// file the account the tests run as and the program on this host, as the operator's shell names them; on the tests'
+// server its login and the program, over the server's own socket.
+inline std::string signedBy(const std::string& program, Engine engine = testEngine()) {
+    static const std::string host = shellSays("hostname"), account = shellSays("id -un");
+    return engine == Engine::Server ? "zanfiro " + program + "@" + host + " (local)"
+                                    : account + " " + program + "@" + host;
 }
 
 }  // namespace zanfiro::testing
