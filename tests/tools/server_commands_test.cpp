@@ -81,13 +81,6 @@ TEST_F(ServerCommands, ImportFillsTheServerAsItFillsAFile) {
     EXPECT_EQ(fromServer.out, zanfiroDb({"export", "file.mdb"}).out);
 }
 
-TEST_F(ServerCommands, ImportReplacingOnTheServerNeverGivesAnIdTwice) {
-    zanfiroDb({"init", "--server", conninfo});
-    zanfiroDb({"demo"});
-    EXPECT_THAT(zanfiroDb({"import", "--replace", TEST_DATA_DIR "/gears-edge.mdb"}).said(),
-                HasSubstr("IDs 1 to 11, kept as they were; the next new gear gets ID 25.\n"));
-}
-
 TEST_F(ServerCommands, HistoryOnTheServerRecordsEachChangeOnceSignedByRoleAndWorkstation) {
     zanfiroDb({"init", "--server", conninfo});
     auto stock = store::openDatabase(place);
