@@ -634,11 +634,12 @@ const std::vector<Command>& commands() {
         {.name = "history",
          .synopsis = "[ID] [--since DATE] [--who ROLE]",
          .summary = "print the changes of the gears, newest first",
-         .details = "Prints every recorded insert, change and delete of a gear, correction by a count and change\n"
-                    "of its levels (with the minimum and target), newest first, a changed value as \"12 → 7\",\n"
-                    "with who made it and from where: on a server the login role and the program, workstation\n"
-                    "and address it connected from; on a file the account and the workstation of changes made by\n"
-                    "zanfiro or zanfiro-db, others unknown. With ID only that gear's; times are local.\n",
+         .details = "Prints every recorded insert, change and delete of a gear, correction by a count, change of\n"
+                    "its levels (with the minimum and target) and move by renumber (under both IDs), newest first,\n"
+                    "a changed value as \"12 → 7\", with who made it and from where: on a server the login role\n"
+                    "and the program, workstation and address it connected from; on a file the account and the\n"
+                    "workstation of changes made by zanfiro or zanfiro-db, others unknown. With ID only that\n"
+                    "gear's; times are local.\n",
          .options = {{"--since", "DATE", "only changes from DATE on: YYYY-MM-DD or YYYY-MM-DD HH:MM"},
                      {"--who", "ROLE", "only changes made by ROLE (on a file, by that account)"}},
          .mostWords = 1,
